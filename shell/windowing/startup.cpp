@@ -1,0 +1,30 @@
+// The process start-up of the windowing layer: what Windows' runtime does
+// before and after WinMain.
+
+#include <cstdio>
+#include <string>
+
+#include "shell/windowing/backend.h"
+#include "shell/windowing/windowing.h"
+
+struct HINSTANCE__ {};
+
+int main(int argc, char** argv) {
+  // Windows hands WinMain the command line after the program name, without
+  // the blanks around it; an empty one is NULL.
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) {
+    if (!commandLine.empty()) commandLine += ' ';
+    commandLine += argv[i];
+  }
+  const auto blank = commandLine.find_first_not_of(" \t");
+  commandLine.erase(0, blank == std::string::npos ? commandLine.size() : blank);
+  commandLine.erase(commandLine.find_last_not_of(" \t") + 1);
+
+  static HINSTANCE__ instance;
+  const int code = WinMain(&instance, nullptr, commandLine.empty() ? nullptr : commandLine.data(),
+                           SW_SHOWDEFAULT);
+  backendShutdown();
+  std::fflush(stdout);
+  return code;
+}

@@ -1,0 +1,250 @@
+// The windowing layer's own logic, the same whatever the window system: the
+// class table, the windows, the message queue and how paint requests arise.
+
+#include "shell/windowing/windowing.h"
+
+#include <algorithm>
+#include <cctype>
+#include <deque>
+#include <list>
+#include <string>
+
+#include "render/gdi/window_surface.h"
+#include "shell/windowing/backend.h"
+
+struct HICON__ {};
+
+namespace {
+
+struct WindowClass {
+  std::string name;
+  WNDPROC procedure;
+  COLORREF background;
+};
+
+struct Window {
+  HWND__ surface;  // the window's handle is this member's address
+  WNDPROC procedure;
+  RECT invalid = {0, 0, 0, 0};  // the part of the client area to be painted
+  bool visible = false;
+  bool destroying = false;
+};
+
+std::list<WindowClass> classes;
+std::list<Window> windows;
+std::deque<MSG> posted;
+bool quitPosted = false;
+int quitCode = 0;
+std::string lastError;
+HICON__ stockApplicationIcon;
+HICON__ stockArrowCursor;
+
+constexpr UINT_PTR kStockResource = 32512;
+constexpr int kDefaultWidth = 640, kDefaultHeight = 480;
+
+bool isEmpty(const RECT& r) {
+  return r.left >= r.right || r.top >= r.bottom;
+}
+
+bool sameName(const std::string& a, const char* b) {
+  // Class names compare without regard to case, as on Windows.
+  return std::equal(
+      a.begin(), a.end(), b, b + std::char_traits<char>::length(b),
+      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+const WindowClass* findClass(const char* name) {
+  for (const WindowClass& c : classes) {
+    if (sameName(c.name, name)) return &c;
+  }
+  return nullptr;
+}
+
+Window* findWindow(HWND hwnd) {
+  for (Window& w : windows) {
+    if (&w.surface == hwnd) return &w;
+  }
+  return nullptr;
+}
+
+// A class brush that is a small number names a system colour, as its index
+// plus one; these are the classic Windows defaults.
+COLORREF backgroundOf(HBRUSH brush) {
+  static constexpr COLORREF kSystemColors[] = {
+      RGB(200, 200, 200),  // COLOR_SCROLLBAR
+      RGB(0, 0, 0),        // COLOR_BACKGROUND
+      RGB(153, 180, 209),  // COLOR_ACTIVECAPTION
+      RGB(191, 205, 219),  // COLOR_INACTIVECAPTION
+      RGB(240, 240, 240),  // COLOR_MENU
+      RGB(255, 255, 255),  // COLOR_WINDOW
+  };
+  const auto value = reinterpret_cast<UINT_PTR>(brush);
+  if (value >= 1 && value <= std::size(kSystemColors)) return kSystemColors[value - 1];
+  return RGB(255, 255, 255);
+}
+
+BOOL fail(const char* reason) {
+  lastError = reason;
+  return FALSE;
+}
+
+}  // namespace
+
+ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
+  if (wc == nullptr || wc->cbSize != sizeof(WNDCLASSEXA)) return fail("malformed window class");
+  if (wc->lpfnWndProc == nullptr) return fail("window class without a procedure");
+  if (wc->lpszClassName == nullptr || *wc->lpszClassName == '\0') {
+    return fail("window class without a name");
+  }
+  if (findClass(wc->lpszClassName) != nullptr) return fail("window class already registered");
+  classes.push_back({wc->lpszClassName, wc->lpfnWndProc, backgroundOf(wc->hbrBackground)});
+  // Atoms for classes start at 0xC000 on Windows.
+  return static_cast<ATOM>(0xC000 + classes.size() - 1);
+}
+
+HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, int, int, int width,
+                     int height, HWND, HMENU, HINSTANCE, LPVOID) {
+  const WindowClass* windowClass = className != nullptr ? findClass(className) : nullptr;
+  if (windowClass == nullptr) {
+    fail("no window class of that name");
+    return nullptr;
+  }
+  if (width == CW_USEDEFAULT) width = kDefaultWidth;
+  if (height == CW_USEDEFAULT) height = kDefaultHeight;
+  Window& window = windows.emplace_back(
+      Window{makeOffscreenWindow(width, height, windowClass->background), windowClass->procedure});
+  std::string error;
+  if (!backendCreateWindow(&window.surface, windowClass->name.c_str(),
+                           windowName != nullptr ? windowName : "", error)) {
+    windows.pop_back();
+    lastError = error;
+    return nullptr;
+  }
+  return &window.surface;
+}
+
+BOOL ShowWindow(HWND hwnd, int cmdShow) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr) return FALSE;
+  const bool wasVisible = window->visible;
+  window->visible = cmdShow != SW_HIDE;
+  if (window->visible != wasVisible) backendShowWindow(hwnd, window->visible);
+  return wasVisible;
+}
+
+BOOL DestroyWindow(HWND hwnd) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr) return fail("not a window");
+  if (window->destroying) return TRUE;
+  window->destroying = true;
+  window->procedure(hwnd, WM_DESTROY, 0, 0);
+  backendDestroyWindow(hwnd);
+  std::erase_if(posted, [hwnd](const MSG& m) { return m.hwnd == hwnd; });
+  windows.remove_if([window](const Window& w) { return &w == window; });
+  return TRUE;
+}
+
+BOOL GetMessageA(MSG* msg, HWND, UINT, UINT) {
+  for (bool wait = false;; wait = true) {
+    std::string error;
+    if (!backendPumpEvents(wait, error)) {
+      lastError = error;
+      return -1;
+    }
+    if (!posted.empty()) {
+      *msg = posted.front();
+      posted.pop_front();
+      return TRUE;
+    }
+    if (quitPosted) {
+      quitPosted = false;
+      *msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(quitCode), 0, 0, {0, 0}};
+      return FALSE;
+    }
+    // Paint requests come last, so that any number of exposures waiting at
+    // once make a single one.
+    for (Window& window : windows) {
+      if (!isEmpty(window.invalid)) {
+        *msg = MSG{&window.surface, WM_PAINT, 0, 0, 0, {0, 0}};
+        return TRUE;
+      }
+    }
+  }
+}
+
+BOOL TranslateMessage(const MSG*) {
+  return FALSE;
+}
+
+LRESULT DispatchMessageA(const MSG* msg) {
+  Window* window = msg != nullptr ? findWindow(msg->hwnd) : nullptr;
+  if (window == nullptr) return 0;
+  return window->procedure(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM, LPARAM) {
+  if (message == WM_CLOSE) DestroyWindow(hwnd);
+  return 0;
+}
+
+void PostQuitMessage(int exitCode) {
+  quitPosted = true;
+  quitCode = exitCode;
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT* rect) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr) return fail("not a window");
+  const RECT& invalid = window->invalid;
+  // Only a rectangle that covers all that is invalid validates anything: the
+  // invalid area is kept as one bounding box, and painting a part twice is
+  // better than not at all.
+  if (rect == nullptr || (rect->left <= invalid.left && rect->top <= invalid.top &&
+                          rect->right >= invalid.right && rect->bottom >= invalid.bottom)) {
+    window->invalid = {0, 0, 0, 0};
+  }
+  return TRUE;
+}
+
+HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
+  const bool stock = instance == nullptr && reinterpret_cast<UINT_PTR>(name) == kStockResource;
+  return stock ? &stockApplicationIcon : nullptr;
+}
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  const bool stock = instance == nullptr && reinterpret_cast<UINT_PTR>(name) == kStockResource;
+  return stock ? &stockArrowCursor : nullptr;
+}
+
+const char* GetLastErrorText() {
+  return lastError.c_str();
+}
+
+void windowExposed(HWND hwnd, const RECT& area) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr) return;
+  const RECT clipped = {std::max(area.left, 0), std::max(area.top, 0),
+                        std::min(area.right, hwnd->width), std::min(area.bottom, hwnd->height)};
+  if (isEmpty(clipped)) return;
+  RECT& invalid = window->invalid;
+  invalid =
+      isEmpty(invalid)
+          ? clipped
+          : RECT{std::min(invalid.left, clipped.left), std::min(invalid.top, clipped.top),
+                 std::max(invalid.right, clipped.right), std::max(invalid.bottom, clipped.bottom)};
+}
+
+void windowResized(HWND hwnd, int clientWidth, int clientHeight) {
+  Window* window = findWindow(hwnd);
+  if (window == nullptr || (clientWidth == hwnd->width && clientHeight == hwnd->height)) return;
+  resizeClientArea(hwnd, clientWidth, clientHeight);
+  // What was invalid beyond the new edges is gone; the backend reports what an
+  // enlargement uncovers as exposed.
+  RECT& invalid = window->invalid;
+  invalid.right = std::min(invalid.right, clientWidth);
+  invalid.bottom = std::min(invalid.bottom, clientHeight);
+}
+
+void windowCloseRequested(HWND hwnd) {
+  if (findWindow(hwnd) != nullptr) posted.push_back(MSG{hwnd, WM_CLOSE, 0, 0, 0, {0, 0}});
+}
