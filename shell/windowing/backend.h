@@ -11,9 +11,10 @@
 
 // Opens a top-level window for `window`, whose surface already has the
 // client size, with the caption and the class name, at the system's default
-// position. The backend sets the surface's present hook. False, with the
-// reason in `error`, when it can't.
-bool backendCreateWindow(HWND window, const char* className, const char* caption,
+// position, showing the stock application icon where the system shows icons
+// if `stockIcon` is set. The backend sets the surface's present hook. False,
+// with the reason in `error`, when it can't.
+bool backendCreateWindow(HWND window, const char* className, const char* caption, bool stockIcon,
                          std::string& error);
 
 void backendShowWindow(HWND window, bool visible);

@@ -20,6 +20,7 @@ struct WindowClass {
   std::string name;
   WNDPROC procedure;
   COLORREF background;
+  HICON icon;
 };
 
 struct Window {
@@ -36,8 +37,8 @@ std::deque<MSG> posted;
 bool quitPosted = false;
 int quitCode = 0;
 std::string lastError;
-HICON__ stockApplicationIcon;
-HICON__ stockArrowCursor;
+HICON__ applicationIcon;
+HICON__ arrowCursor;
 
 constexpr UINT_PTR kStockResource = 32512;
 constexpr int kDefaultWidth = 640, kDefaultHeight = 480;
@@ -97,7 +98,8 @@ ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
     return fail("window class without a name");
   }
   if (findClass(wc->lpszClassName) != nullptr) return fail("window class already registered");
-  classes.push_back({wc->lpszClassName, wc->lpfnWndProc, backgroundOf(wc->hbrBackground)});
+  classes.push_back(
+      {wc->lpszClassName, wc->lpfnWndProc, backgroundOf(wc->hbrBackground), wc->hIcon});
   // Atoms for classes start at 0xC000 on Windows.
   return static_cast<ATOM>(0xC000 + classes.size() - 1);
 }
@@ -115,7 +117,8 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, int, int
       Window{makeOffscreenWindow(width, height, windowClass->background), windowClass->procedure});
   std::string error;
   if (!backendCreateWindow(&window.surface, windowClass->name.c_str(),
-                           windowName != nullptr ? windowName : "", error)) {
+                           windowName != nullptr ? windowName : "",
+                           windowClass->icon == &applicationIcon, error)) {
     windows.pop_back();
     lastError = error;
     return nullptr;
@@ -208,12 +211,12 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect) {
 
 HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
   const bool stock = instance == nullptr && reinterpret_cast<UINT_PTR>(name) == kStockResource;
-  return stock ? &stockApplicationIcon : nullptr;
+  return stock ? &applicationIcon : nullptr;
 }
 
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
   const bool stock = instance == nullptr && reinterpret_cast<UINT_PTR>(name) == kStockResource;
-  return stock ? &stockArrowCursor : nullptr;
+  return stock ? &arrowCursor : nullptr;
 }
 
 const char* GetLastErrorText() {

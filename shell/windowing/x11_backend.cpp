@@ -14,6 +14,7 @@
 
 #include "render/gdi/window_surface.h"
 #include "shell/windowing/backend.h"
+#include "shell/windowing/stock_icon.h"
 
 namespace {
 
@@ -38,16 +39,19 @@ enum AtomName {
   kNetFrameExtents,
   kNetRequestFrameExtents,
   kNetSupported,
+  kNetWmIcon,
   kAtomCount
 };
-const char* const kAtomNames[kAtomCount] = {"WM_PROTOCOLS",
-                                            "WM_DELETE_WINDOW",
-                                            "_NET_WM_NAME",
-                                            "UTF8_STRING",
-                                            "_NET_WM_PID",
-                                            "_NET_FRAME_EXTENTS",
-                                            "_NET_REQUEST_FRAME_EXTENTS",
-                                            "_NET_SUPPORTED"};
+const char* const kAtomNames[] = {"WM_PROTOCOLS",
+                                  "WM_DELETE_WINDOW",
+                                  "_NET_WM_NAME",
+                                  "UTF8_STRING",
+                                  "_NET_WM_PID",
+                                  "_NET_FRAME_EXTENTS",
+                                  "_NET_REQUEST_FRAME_EXTENTS",
+                                  "_NET_SUPPORTED",
+                                  "_NET_WM_ICON"};
+static_assert(std::size(kAtomNames) == kAtomCount);
 Atom atoms[kAtomCount];
 
 std::string displayName() {
@@ -134,6 +138,21 @@ bool windowManagerSupports(Atom feature) {
   return found;
 }
 
+// _NET_WM_ICON holds each size as width, height and ARGB pixels, every value
+// in a long, as Xlib passes 32-bit properties.
+void setIcon(::Window id) {
+  std::vector<long> data;
+  for (const int size : {16, 32, 48}) {
+    data.push_back(size);
+    data.push_back(size);
+    for (const std::uint32_t pixel : stockApplicationIcon(size))
+      data.push_back(pixel);
+  }
+  XChangeProperty(display, id, atoms[kNetWmIcon], XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(data.data()),
+                  static_cast<int>(data.size()));
+}
+
 void present(HWND hwnd) {
   const X11Window* w = findX11(hwnd);
   if (w == nullptr || hwnd->width == 0 || hwnd->height == 0 || connectionLost) return;
@@ -202,7 +221,7 @@ bool lost(std::string& error) {
 
 }  // namespace
 
-bool backendCreateWindow(HWND hwnd, const char* className, const char* caption,
+bool backendCreateWindow(HWND hwnd, const char* className, const char* caption, bool stockIcon,
                          std::string& error) {
   if (!openDisplay(error)) return false;
   const int screen = DefaultScreen(display);
@@ -224,6 +243,7 @@ bool backendCreateWindow(HWND hwnd, const char* className, const char* caption,
   XClassHint classHint = {classText.data(), classText.data()};
   XSetClassHint(display, id, &classHint);
   XSetWMProtocols(display, id, &atoms[kWmDeleteWindow], 1);
+  if (stockIcon) setIcon(id);
   const long pid = getpid();
   XChangeProperty(display, id, atoms[kNetWmPid], XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&pid), 1);
