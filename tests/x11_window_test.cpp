@@ -13,6 +13,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -203,6 +204,55 @@ TEST_F(X11Window, AKilledServerEndsTheProgram) {
   EXPECT_NE(err.find("lost the connection to X display '" + own->display + "'"), std::string::npos)
       << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+// With a window manager that draws a frame, the frame takes its share of the
+// outer size, as on Windows, and clips the right and bottom of the picture.
+TEST_F(X11Window, AFrameComesOutOfTheOuterSize) {
+  const char* const kWindowManager = "/usr/bin/openbox";
+  if (access(kWindowManager, X_OK) != 0) GTEST_SKIP() << "openbox is not installed";
+  std::optional<XServer> own = startXServer();
+  ASSERT_TRUE(own.has_value());
+  Display* ownDisplay = XOpenDisplay(own->display.c_str());
+  ASSERT_NE(ownDisplay, nullptr);
+  // Openbox runs its start-up command once it manages windows.
+  const std::string ready = "/tmp/mandelbrot-wm-ready-" + std::to_string(getpid());
+  Child manager = startProgram(kWindowManager, {"--startup", "touch " + ready}, own->display);
+  const double started = nowMs();
+  while (access(ready.c_str(), F_OK) != 0 && nowMs() < started + 5000) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const bool managing = unlink(ready.c_str()) == 0;
+
+  if (managing) {
+    program = startProgram(MANDELBROT_PROGRAM, {}, own->display);
+    const ::Window window = findWindowOf(ownDisplay, program.pid, 5000);
+    EXPECT_NE(window, 0u) << readStderr(program);
+    ::Window root, frame = 0, *children = nullptr;
+    unsigned childCount = 0;
+    if (window != 0 && XQueryTree(ownDisplay, window, &root, &frame, &children, &childCount)) {
+      if (children != nullptr) XFree(children);
+      XWindowAttributes outer, client;
+      const double deadline = nowMs() + 5000;
+      do {
+        XGetWindowAttributes(ownDisplay, frame, &outer);
+        XGetWindowAttributes(ownDisplay, window, &client);
+      } while ((client.width == kGridSize || outer.width != kGridSize) && nowMs() < deadline);
+      EXPECT_EQ(outer.width, kGridSize);
+      EXPECT_EQ(outer.height, kGridSize);
+      EXPECT_LT(client.width, kGridSize);
+      EXPECT_LT(client.height, kGridSize);
+      EXPECT_TRUE(waitForPixels(ownDisplay, window, expectedPicture(), kGridSize, client.width,
+                                client.height, 5000));
+      requestClose(ownDisplay, window);
+      EXPECT_EQ(waitForExit(program, 2000), std::optional<int>(0));
+    }
+  }
+  XCloseDisplay(ownDisplay);
+  kill(manager.pid, SIGKILL);
+  waitForExit(manager, 2000);
+  stopXServer(*own);
+  EXPECT_TRUE(managing) << "the window manager did not start";
 }
 
 TEST(NoDisplay, ExitsWithOneAndSaysWhy) {

@@ -4,6 +4,7 @@
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +35,7 @@ std::optional<XServer> startXServer() {
   const pid_t pid = fork();
   if (pid == 0) {
     close(fds[0]);
+    prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive the test
     const int devnull = open("/dev/null", O_RDWR);
     dup2(devnull, STDIN_FILENO);
     dup2(devnull, STDOUT_FILENO);
@@ -81,6 +83,11 @@ Child startProgram(const std::string& path, const std::vector<std::string>& argu
   unlink(errTemplate);
   const pid_t pid = fork();
   if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Nothing of the child may hold the test runner's output open.
+    const int devnull = open("/dev/null", O_RDWR);
+    dup2(devnull, STDIN_FILENO);
+    dup2(devnull, STDOUT_FILENO);
     dup2(errFd, STDERR_FILENO);
     if (display.empty()) {
       unsetenv("DISPLAY");
@@ -151,33 +158,50 @@ long peakResidentKb(pid_t pid) {
   return value;
 }
 
+namespace {
+
+bool ownedBy(Display* display, ::Window window, Atom netWmPid, pid_t pid) {
+  Atom type;
+  int format;
+  unsigned long items, remaining;
+  unsigned char* data = nullptr;
+  const bool owned = XGetWindowProperty(display, window, netWmPid, 0, 1, False, XA_CARDINAL, &type,
+                                        &format, &items, &remaining, &data) == Success &&
+                     data != nullptr && items == 1 && *reinterpret_cast<long*>(data) == pid;
+  if (data != nullptr) XFree(data);
+  return owned;
+}
+
+// Depth-first, since a window manager puts top-level windows into frames.
+::Window findOwned(Display* display, ::Window under, Atom netWmPid, pid_t pid) {
+  ::Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  ::Window found = 0;
+  if (XQueryTree(display, under, &root, &parent, &children, &count)) {
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+      XWindowAttributes attributes;
+      if (ownedBy(display, children[i], netWmPid, pid) &&
+          XGetWindowAttributes(display, children[i], &attributes) &&
+          attributes.map_state == IsViewable) {
+        found = children[i];
+      } else {
+        found = findOwned(display, children[i], netWmPid, pid);
+      }
+    }
+    if (children != nullptr) XFree(children);
+  }
+  return found;
+}
+
+}  // namespace
+
 ::Window findWindowOf(Display* display, pid_t pid, int timeoutMs) {
   const Atom netWmPid = XInternAtom(display, "_NET_WM_PID", False);
   const double deadline = nowMs() + timeoutMs;
   do {
-    ::Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    ::Window found = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-      for (unsigned i = 0; i < count && found == 0; ++i) {
-        Atom type;
-        int format;
-        unsigned long items, remaining;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(display, children[i], netWmPid, 0, 1, False, XA_CARDINAL, &type,
-                               &format, &items, &remaining, &data) == Success &&
-            data != nullptr && items == 1 && *reinterpret_cast<long*>(data) == pid) {
-          XWindowAttributes attributes;
-          if (XGetWindowAttributes(display, children[i], &attributes) &&
-              attributes.map_state == IsViewable) {
-            found = children[i];
-          }
-        }
-        if (data != nullptr) XFree(data);
-      }
-      if (children != nullptr) XFree(children);
+    if (const ::Window found = findOwned(display, DefaultRootWindow(display), netWmPid, pid)) {
+      return found;
     }
-    if (found != 0) return found;
     sleepMs(2);
   } while (nowMs() < deadline);
   return 0;

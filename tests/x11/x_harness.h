@@ -45,8 +45,8 @@ double cpuSeconds(pid_t pid);
 // Peak resident memory of the process in kB.
 long peakResidentKb(pid_t pid);
 
-// The viewable top-level window of the process (by _NET_WM_PID), or 0 when
-// none appeared within timeoutMs.
+// The viewable top-level window of the process (by _NET_WM_PID), framed by a
+// window manager or not, or 0 when none appeared within timeoutMs.
 ::Window findWindowOf(Display* display, pid_t pid, int timeoutMs);
 
 // The client area as 0x00RRGGBB pixels, row by row.
