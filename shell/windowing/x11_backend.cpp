@@ -310,9 +310,12 @@ bool backendPumpEvents(bool wait, std::string& error) {
 
 void backendShutdown() {
   if (display == nullptr) return;
-  for (const X11Window& w : xwindows)
+  for (const X11Window& w : xwindows) {
+    XFreeGC(display, w.gc);
     XDestroyWindow(display, w.id);
+  }
   xwindows.clear();
-  if (!connectionLost) XCloseDisplay(display);
+  // Safe after a lost connection too: Xlib then only frees what it holds.
+  XCloseDisplay(display);
   display = nullptr;
 }
