@@ -40,19 +40,6 @@ TEST(ComplexArithmetic, ModulusKeepsTheSumOfSquaresPrecise) {
   EXPECT_EQ(compl_abs({0x1.06661cp-2f, 0x1.fbc7bap+0f}), 0x1.000002p+1f);
 }
 
-TEST(PlanePoint, OriginAxesAndScale) {
-  expectComplex(planePoint(337, 257), 0, 0);
-  expectComplex(planePoint(0, 0), static_cast<float>(-337 * 0.007),
-                static_cast<float>(-257 * 0.007));
-  expectComplex(planePoint(553, 553), static_cast<float>(216 * 0.007),
-                static_cast<float>(296 * 0.007));
-  // Real grows to the right, imaginary downwards.
-  EXPECT_LT(planePoint(100, 5).re, planePoint(101, 5).re);
-  EXPECT_LT(planePoint(5, 100).im, planePoint(5, 101).im);
-  EXPECT_EQ(planePoint(100, 5).re, planePoint(100, 400).re);
-  EXPECT_EQ(planePoint(100, 5).im, planePoint(400, 5).im);
-}
-
 TEST(PlanePoint, EqualsTheExactProductRoundedOnce) {
   if (LDBL_MANT_DIG < 64) GTEST_SKIP() << "long double is too narrow to hold the exact product";
   // (x - 337) * 0.007 is exact in a 64-bit significand for these x.

@@ -51,14 +51,6 @@ TEST(Pens, NewContextDrawsWithTheStockBlackPen) {
   EXPECT_EQ(clientPixel(window, 2, 1), RGB(0, 0, 0));
 }
 
-TEST(Pens, OnlySolidOnePixelPens) {
-  EXPECT_EQ(CreatePen(PS_SOLID, 2, kInk), nullptr);
-  EXPECT_EQ(CreatePen(1, 1, kInk), nullptr);
-  HPEN thin = CreatePen(PS_SOLID, 0, kInk);
-  EXPECT_NE(thin, nullptr);
-  EXPECT_TRUE(DeleteObject(thin));
-}
-
 TEST(Pens, StaleAndUnknownHandlesAreRefused) {
   HPEN pen = CreatePen(PS_SOLID, 1, kInk);
   ASSERT_TRUE(DeleteObject(pen));
@@ -149,20 +141,6 @@ TEST(Contexts, ALimitedNumberAtOnce) {
   HDC again = GetDC(&window);
   EXPECT_NE(again, nullptr);
   ReleaseDC(&window, again);
-}
-
-TEST(Contexts, MoveReportsThePreviousPosition) {
-  HWND__ window = makeOffscreenWindow(8, 8, kBackground);
-  HDC dc = GetDC(&window);
-  POINT previous = {-1, -1};
-  MoveToEx(dc, 3, 4, &previous);
-  EXPECT_EQ(previous.x, 0);
-  EXPECT_EQ(previous.y, 0);
-  LineTo(dc, 6, 1);
-  MoveToEx(dc, 0, 0, &previous);
-  EXPECT_EQ(previous.x, 6);  // a line ends at its end point
-  EXPECT_EQ(previous.y, 1);
-  ReleaseDC(&window, dc);
 }
 
 TEST(Lines, EveryDirectionLeavesOutTheEndPoint) {

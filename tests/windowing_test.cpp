@@ -178,10 +178,4 @@ TEST_F(Windowing, ResizingKeepsThePictureAndFillsTheRestWithTheBackground) {
   EXPECT_EQ(next(msg), WM_NULL);
 }
 
-TEST(StockResources, OnlyTheApplicationIconAndTheArrow) {
-  EXPECT_NE(LoadIconA(nullptr, IDI_APPLICATION), nullptr);
-  EXPECT_NE(LoadCursorA(nullptr, IDC_ARROW), nullptr);
-  EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCEA(32513)), nullptr);
-}
-
 }  // namespace

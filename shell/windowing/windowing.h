@@ -62,8 +62,6 @@ constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 #define HWND_DESKTOP (static_cast<HWND>(nullptr))
 
 constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_SHOW = 5;
 constexpr int SW_SHOWDEFAULT = 10;
 
 // Resource names given by number, as Win32 spells them.
