@@ -4,7 +4,6 @@
 //   mandelbrot-window-bench [RUNS]
 
 #include "fractal/escape_test.h"
-#include "render/gdi/window_surface.h"
 #include "tests/reference_picture.h"
 
 #include <signal.h>
@@ -37,9 +36,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   Display* display = XOpenDisplay(server->display.c_str());
-  std::vector<Pixel> picture;
-  for (const COLORREF color : referencePicture())
-    picture.push_back(pixelOf(color));
+  const std::vector<std::uint32_t>& picture = referencePixels();
 
   std::vector<double> startMs, idlePercent, peakMb;
   for (int run = 0; run < runs; ++run) {

@@ -40,11 +40,7 @@ double median(std::vector<double> values) {
 // over five seconds, on the first run.
 bool measure(Display* display, const std::string& displayName, bool underWine, int runs,
              Figures& figures) {
-  std::vector<std::uint32_t> picture;
-  for (const COLORREF color : referencePicture()) {
-    picture.push_back(std::uint32_t{GetRValue(color)} << 16 | std::uint32_t{GetGValue(color)} << 8 |
-                      GetBValue(color));
-  }
+  const std::vector<std::uint32_t>& picture = referencePixels();
   for (int run = 0; run < runs; ++run) {
     const double start = nowMs();
     Child program = underWine ? startUnderWine(MANDELBROT_EXE, displayName)

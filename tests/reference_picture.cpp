@@ -17,3 +17,15 @@ const std::vector<COLORREF>& referencePicture() {
   }();
   return picture;
 }
+
+const std::vector<std::uint32_t>& referencePixels() {
+  static const std::vector<std::uint32_t> pixels = [] {
+    std::vector<std::uint32_t> rgb;
+    for (const COLORREF color : referencePicture()) {
+      rgb.push_back(std::uint32_t{GetRValue(color)} << 16 | std::uint32_t{GetGValue(color)} << 8 |
+                    GetBValue(color));
+    }
+    return rgb;
+  }();
+  return pixels;
+}

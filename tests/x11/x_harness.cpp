@@ -241,6 +241,17 @@ bool waitForPixels(Display* display, ::Window window, const std::vector<std::uin
   return false;
 }
 
+std::string textProperty(Display* display, ::Window window, const char* name) {
+  XTextProperty property = {};
+  std::string text;
+  if (XGetTextProperty(display, window, &property, XInternAtom(display, name, False)) &&
+      property.value != nullptr) {
+    text.assign(reinterpret_cast<char*>(property.value), property.nitems);
+  }
+  if (property.value != nullptr) XFree(property.value);
+  return text;
+}
+
 void requestClose(Display* display, ::Window window) {
   XEvent event = {};
   event.xclient.type = ClientMessage;

@@ -57,6 +57,10 @@ std::vector<std::uint32_t> readClientArea(Display* display, ::Window window, int
 bool waitForPixels(Display* display, ::Window window, const std::vector<std::uint32_t>& expected,
                    int expectedWidth, int width, int height, int timeoutMs);
 
+// A text property of the window (WM_NAME, _NET_WM_NAME, ...) as its bytes,
+// empty when it has none.
+std::string textProperty(Display* display, ::Window window, const char* name);
+
 // Sends WM_DELETE_WINDOW, as a window manager does when the user closes it.
 void requestClose(Display* display, ::Window window);
 
