@@ -4,8 +4,10 @@
 
 FakeBackend fake;
 
-bool backendCreateWindow(HWND window, const char* className, const char* caption, bool stockIcon,
-                         std::string& error) {
+namespace {
+
+bool createWindow(HWND window, const char* className, const char* caption, bool stockIcon,
+                  std::string& error) {
   if (!fake.createFailure.empty()) {
     error = fake.createFailure;
     return false;
@@ -22,15 +24,15 @@ bool backendCreateWindow(HWND window, const char* className, const char* caption
   return true;
 }
 
-void backendShowWindow(HWND, bool visible) {
+void showWindow(HWND, bool visible) {
   fake.visible = visible;
 }
 
-void backendDestroyWindow(HWND) {
+void destroyWindow(HWND) {
   ++fake.destroyed;
 }
 
-bool backendPumpEvents(bool wait, std::string& error) {
+bool pumpEvents(bool wait, std::string& error) {
   if (!fake.failure.empty()) {
     error = fake.failure;
     return false;
@@ -47,4 +49,10 @@ bool backendPumpEvents(bool wait, std::string& error) {
   return true;
 }
 
-void backendShutdown() {}
+void shutdown() {}
+
+const Backend fakeBackend = {createWindow, showWindow, destroyWindow, pumpEvents, shutdown};
+// Every window of the test program goes to the fake.
+const bool installed = (useBackend(fakeBackend), true);
+
+}  // namespace

@@ -1,34 +1,39 @@
 #pragma once
 
-// What the windowing layer needs from the window system beneath it: one
-// implementation per system (x11_backend.cpp), and a fake in the tests. The
-// backend reports what happens to its windows through the calls at the end,
-// which are the layer's.
+// What the windowing layer needs from the window system beneath it: one table
+// of calls per system (x11_backend.cpp), chosen once at start, and a fake in
+// the tests. The backend reports what happens to its windows through the
+// calls at the end, which are the layer's.
 
 #include <string>
 
 #include "shell/windowing/windowing.h"
 
-// Opens a top-level window for `window`, whose surface already has the
-// client size, with the caption and the class name, at the system's default
-// position, showing the stock application icon where the system shows icons
-// if `stockIcon` is set. The backend sets the surface's present hook. False,
-// with the reason in `error`, when it can't.
-bool backendCreateWindow(HWND window, const char* className, const char* caption, bool stockIcon,
-                         std::string& error);
+struct Backend {
+  // Opens a top-level window for `window`, whose surface already has the
+  // client size, with the caption and the class name, at the system's default
+  // position, showing the stock application icon where the system shows icons
+  // if `stockIcon` is set. The backend sets the surface's present hook. False,
+  // with the reason in `error`, when it can't.
+  bool (*createWindow)(HWND window, const char* className, const char* caption, bool stockIcon,
+                       std::string& error);
+  void (*showWindow)(HWND window, bool visible);
+  void (*destroyWindow)(HWND window);
+  // Hands every event already waiting to the layer, after waiting for at least
+  // one when `wait` is set. False, with the reason in `error`, when the window
+  // system can't be reached any more or there is nothing to wait for.
+  bool (*pumpEvents)(bool wait, std::string& error);
+  // Lets go of the window system once the program is done with it.
+  void (*shutdown)();
+};
 
-void backendShowWindow(HWND window, bool visible);
-void backendDestroyWindow(HWND window);
+extern const Backend x11Backend;
 
-// Hands every event already waiting to the layer, after waiting for at least
-// one when `wait` is set. False, with the reason in `error`, when the window
-// system can't be reached any more or there is nothing to wait for.
-bool backendPumpEvents(bool wait, std::string& error);
+// The backend every later call of the layer goes to; set once, before the
+// first window is created.
+void useBackend(const Backend& backend);
 
-// Lets go of the window system once the program is done with it.
-void backendShutdown();
-
-// Reported by the backend from inside backendPumpEvents.
+// Reported by the backend from inside its pumpEvents.
 void windowExposed(HWND window, const RECT& area);
 void windowResized(HWND window, int clientWidth, int clientHeight);
 void windowCloseRequested(HWND window);

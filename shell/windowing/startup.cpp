@@ -21,10 +21,11 @@ int main(int argc, char** argv) {
   commandLine.erase(0, blank == std::string::npos ? commandLine.size() : blank);
   commandLine.erase(commandLine.find_last_not_of(" \t") + 1);
 
+  useBackend(x11Backend);
   static HINSTANCE__ instance;
   const int code = WinMain(&instance, nullptr, commandLine.empty() ? nullptr : commandLine.data(),
                            SW_SHOWDEFAULT);
-  backendShutdown();
+  x11Backend.shutdown();
   std::fflush(stdout);
   return code;
 }

@@ -37,6 +37,7 @@ std::deque<MSG> posted;
 bool quitPosted = false;
 int quitCode = 0;
 std::string lastError;
+const Backend* backend = nullptr;
 HICON__ applicationIcon;
 HICON__ arrowCursor;
 
@@ -91,6 +92,10 @@ BOOL fail(const char* reason) {
 
 }  // namespace
 
+void useBackend(const Backend& chosen) {
+  backend = &chosen;
+}
+
 ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
   if (wc == nullptr || wc->cbSize != sizeof(WNDCLASSEXA)) return fail("malformed window class");
   if (wc->lpfnWndProc == nullptr) return fail("window class without a procedure");
@@ -116,9 +121,9 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, int, int
   Window& window = windows.emplace_back(
       Window{makeOffscreenWindow(width, height, windowClass->background), windowClass->procedure});
   std::string error;
-  if (!backendCreateWindow(&window.surface, windowClass->name.c_str(),
-                           windowName != nullptr ? windowName : "",
-                           windowClass->icon == &applicationIcon, error)) {
+  if (!backend->createWindow(&window.surface, windowClass->name.c_str(),
+                             windowName != nullptr ? windowName : "",
+                             windowClass->icon == &applicationIcon, error)) {
     windows.pop_back();
     lastError = error;
     return nullptr;
@@ -131,7 +136,7 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
   if (window == nullptr) return FALSE;
   const bool wasVisible = window->visible;
   window->visible = cmdShow != SW_HIDE;
-  if (window->visible != wasVisible) backendShowWindow(hwnd, window->visible);
+  if (window->visible != wasVisible) backend->showWindow(hwnd, window->visible);
   return wasVisible;
 }
 
@@ -141,7 +146,7 @@ BOOL DestroyWindow(HWND hwnd) {
   if (window->destroying) return TRUE;
   window->destroying = true;
   window->procedure(hwnd, WM_DESTROY, 0, 0);
-  backendDestroyWindow(hwnd);
+  backend->destroyWindow(hwnd);
   std::erase_if(posted, [hwnd](const MSG& m) { return m.hwnd == hwnd; });
   windows.remove_if([window](const Window& w) { return &w == window; });
   return TRUE;
@@ -150,7 +155,7 @@ BOOL DestroyWindow(HWND hwnd) {
 BOOL GetMessageA(MSG* msg, HWND, UINT, UINT) {
   for (bool wait = false;; wait = true) {
     std::string error;
-    if (!backendPumpEvents(wait, error)) {
+    if (!backend->pumpEvents(wait, error)) {
       lastError = error;
       return -1;
     }

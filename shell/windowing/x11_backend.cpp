@@ -219,10 +219,8 @@ bool lost(std::string& error) {
   return false;
 }
 
-}  // namespace
-
-bool backendCreateWindow(HWND hwnd, const char* className, const char* caption, bool stockIcon,
-                         std::string& error) {
+bool createWindow(HWND hwnd, const char* className, const char* caption, bool stockIcon,
+                  std::string& error) {
   if (!openDisplay(error)) return false;
   const int screen = DefaultScreen(display);
   XSetWindowAttributes attributes = {};
@@ -264,7 +262,7 @@ bool backendCreateWindow(HWND hwnd, const char* className, const char* caption, 
   return true;
 }
 
-void backendShowWindow(HWND hwnd, bool visible) {
+void showWindow(HWND hwnd, bool visible) {
   const X11Window* w = findX11(hwnd);
   if (w == nullptr) return;
   if (visible) {
@@ -275,7 +273,7 @@ void backendShowWindow(HWND hwnd, bool visible) {
   XFlush(display);
 }
 
-void backendDestroyWindow(HWND hwnd) {
+void destroyWindow(HWND hwnd) {
   const X11Window* w = findX11(hwnd);
   if (w == nullptr) return;
   XFreeGC(display, w->gc);
@@ -285,7 +283,7 @@ void backendDestroyWindow(HWND hwnd) {
   std::erase_if(xwindows, [hwnd](const X11Window& x) { return x.hwnd == hwnd; });
 }
 
-bool backendPumpEvents(bool wait, std::string& error) {
+bool pumpEvents(bool wait, std::string& error) {
   if (display == nullptr) {
     if (!wait) return true;
     error = "no window to wait for";
@@ -308,7 +306,7 @@ bool backendPumpEvents(bool wait, std::string& error) {
   }
 }
 
-void backendShutdown() {
+void shutdown() {
   if (display == nullptr) return;
   for (const X11Window& w : xwindows) {
     XFreeGC(display, w.gc);
@@ -319,3 +317,7 @@ void backendShutdown() {
   XCloseDisplay(display);
   display = nullptr;
 }
+
+}  // namespace
+
+const Backend x11Backend = {createWindow, showWindow, destroyWindow, pumpEvents, shutdown};
