@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/wine/wine_harness.h"
-#include "tests/x11/x_harness.h"
+#include "bench/wine_harness.h"
+#include "bench/x_harness.h"
 
 namespace {
 

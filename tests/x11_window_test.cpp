@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/x11/x_harness.h"
+#include "bench/x_harness.h"
 
 namespace {
 

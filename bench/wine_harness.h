@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/x11/x_harness.h"
+#include "bench/x_harness.h"
 
 // Runs a program to its end with DISPLAY unset and its output discarded, and
 // returns its exit status as waitpid gives it (-1 when it could not start).

@@ -1,4 +1,4 @@
-#include "tests/x11/x_harness.h"
+#include "bench/x_harness.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>

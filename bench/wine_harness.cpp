@@ -1,4 +1,4 @@
-#include "tests/wine/wine_harness.h"
+#include "bench/wine_harness.h"
 
 #include <X11/Xatom.h>
 #include <fcntl.h>
