@@ -41,14 +41,21 @@ void drawPoint(HDC dc, int x, int y) {
 
 void DrawFractal(HWND hwnd) {
   HDC dc = GetDC(hwnd);
+  if (dc == nullptr) return;  // nowhere to draw: the next paint tries again
   int steps = 0;
   for (int y = 0; y < kGridSize; ++y) {
     for (int x = 0; x < kGridSize; ++x) {
       COLORREF color = RGB(0, 0, 0);
       if (isMandelbrot(x, y, kIterationLimit, &steps) == 0) color = kShades[steps];
       HPEN hpen = CreatePen(PS_SOLID, 1, color);
+      HGDIOBJ pen = hpen;
+      if (hpen == nullptr) {
+        // Out of pens: the context's own pen takes any colour without one.
+        pen = GetStockObject(DC_PEN);
+        SetDCPenColor(dc, color);
+      }
       // A pen is put out of the context before it is deleted, as GDI asks.
-      HGDIOBJ original = SelectObject(dc, hpen);
+      HGDIOBJ original = SelectObject(dc, pen);
       drawPoint(dc, x, y);
       SelectObject(dc, original);
       DeleteObject(hpen);

@@ -64,10 +64,11 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       PostQuitMessage(0);
       return 0;
     case WM_PAINT:
-      DrawFractal(hwnd);
-      // Validating stops the requests; the picture is drawn once per exposure
-      // and the program sits idle in between.
+      // Validating stops the requests, so the picture is drawn once per
+      // exposure and the program sits idle in between. It comes first: an
+      // exposure that arrives while the picture is drawn brings another paint.
       ValidateRect(hwnd, nullptr);
+      DrawFractal(hwnd);
       return 0;
     default:
       return DefWindowProcA(hwnd, message, wParam, lParam);

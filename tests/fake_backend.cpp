@@ -8,15 +8,12 @@ namespace {
 
 bool createWindow(HWND window, const char* className, const char* caption, bool stockIcon,
                   std::string& error) {
-  if (!fake.createFailure.empty()) {
-    error = fake.createFailure;
-    return false;
-  }
-  ++fake.created;
+  error = fake.createFailure;
+  if (!error.empty()) return false;
   fake.className = className;
   fake.caption = caption;
   fake.stockIcon = stockIcon;
-  fake.lastWindow = window;
+  fake.window = window;
   window->present = [](HWND hwnd) {
     ++fake.presents;
     if (fake.onPresent) fake.onPresent(hwnd);
@@ -24,24 +21,10 @@ bool createWindow(HWND window, const char* className, const char* caption, bool 
   return true;
 }
 
-void showWindow(HWND, bool visible) {
-  fake.visible = visible;
-}
-
-void destroyWindow(HWND) {
-  ++fake.destroyed;
-}
-
 bool pumpEvents(bool wait, std::string& error) {
-  if (!fake.failure.empty()) {
-    error = fake.failure;
-    return false;
-  }
-  if (fake.events.empty()) {
-    if (!wait) return true;
-    error = "nothing to wait for";
-    return false;
-  }
+  error =
+      fake.failure.empty() && wait && fake.events.empty() ? "nothing to wait for" : fake.failure;
+  if (!error.empty()) return false;
   std::vector<std::function<void()>> events;
   events.swap(fake.events);
   for (const auto& event : events)
@@ -49,9 +32,8 @@ bool pumpEvents(bool wait, std::string& error) {
   return true;
 }
 
-void shutdown() {}
-
-const Backend fakeBackend = {createWindow, showWindow, destroyWindow, pumpEvents, shutdown};
+const Backend fakeBackend = {createWindow, [](HWND, bool visible) { fake.visible = visible; },
+                             [](HWND) { ++fake.destroyed; }, pumpEvents, [] {}};
 // Every window of the test program goes to the fake.
 const bool installed = (useBackend(fakeBackend), true);
 

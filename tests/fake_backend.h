@@ -14,14 +14,12 @@ struct FakeBackend {
   std::vector<std::function<void()>> events;  // run at the next pump
   std::string failure;                        // when set, every pump fails with it
   std::string createFailure;                  // when set, creating a window fails with it
-  int created = 0;
   int destroyed = 0;
   int presents = 0;
   bool visible = false;
-  std::string className;
-  std::string caption;
+  std::string className, caption;
   bool stockIcon = false;
-  HWND lastWindow = nullptr;
+  HWND window = nullptr;
   std::function<void(HWND)> onPresent;
 };
 

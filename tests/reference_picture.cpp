@@ -1,31 +1,27 @@
 #include "tests/reference_picture.h"
 
-#include "fractal/escape_test.h"
+#include <png.h>
 
-const std::vector<COLORREF>& referencePicture() {
-  static const std::vector<COLORREF> picture = [] {
-    std::vector<COLORREF> colors;
-    for (int y = 0; y < kGridSize; ++y) {
-      for (int x = 0; x < kGridSize; ++x) {
-        int steps = -1;
-        const int shade = isMandelbrot(x, y, 100, &steps) ? 0 : 255 * (100 - steps) / 100;
-        const auto level = static_cast<BYTE>(shade);
-        colors.push_back(RGB(level, level, level));
-      }
-    }
-    return colors;
-  }();
-  return picture;
-}
+#include <cstdio>
+#include <cstdlib>
 
 const std::vector<std::uint32_t>& referencePixels() {
   static const std::vector<std::uint32_t> pixels = [] {
-    std::vector<std::uint32_t> rgb;
-    for (const COLORREF color : referencePicture()) {
-      rgb.push_back(std::uint32_t{GetRValue(color)} << 16 | std::uint32_t{GetGValue(color)} << 8 |
-                    GetBValue(color));
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<std::uint32_t> bgra;
+    if (png_image_begin_read_from_file(&image, REFERENCE_PNG) != 0) {
+      image.format = PNG_FORMAT_BGRA;  // one little-endian 0xAARRGGBB word a pixel
+      bgra.resize(PNG_IMAGE_SIZE(image) / 4);
+      png_image_finish_read(&image, nullptr, bgra.data(), 0, nullptr);
     }
-    return rgb;
+    if (image.warning_or_error > 1 || image.width != 554 || image.height != 554) {
+      std::fprintf(stderr, "cannot read the reference picture %s\n", REFERENCE_PNG);
+      std::abort();
+    }
+    for (std::uint32_t& pixel : bgra)
+      pixel &= 0xFFFFFF;
+    return bgra;
   }();
   return pixels;
 }

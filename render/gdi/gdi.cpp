@@ -33,6 +33,7 @@ int slotOf(const void* handle, const Slot (&table)[n]) {
 // Pens. Creating and deleting them allocates nothing.
 constexpr int kPenSlots = 1 << kSlotBits;
 constexpr int kStockBlackPen = 0;
+constexpr int kStockDcPen = 1;  // draws in its context's colour
 
 struct Pen {
   HandleBits handle = 0;  // 0 while the slot is free
@@ -41,10 +42,15 @@ struct Pen {
   std::uint16_t generation = 0;
 };
 
-Pen pens[kPenSlots] = {{handleBits(kPenTag, kStockBlackPen, 0), 0, 0, 0}};
+Pen pens[kPenSlots] = {{handleBits(kPenTag, kStockBlackPen, 0), 0, 0, 0},
+                       {handleBits(kPenTag, kStockDcPen, 0), 0, 0, 0}};
 int freeSlots[kPenSlots];
 int freeCount = 0;
-int neverUsed = kStockBlackPen + 1;
+int neverUsed = kStockDcPen + 1;
+
+bool isStock(int slot) {
+  return slot <= kStockDcPen;
+}
 
 HGDIOBJ handleOf(int pen) {
   return reinterpret_cast<HGDIOBJ>(std::uintptr_t{pens[pen].handle});
@@ -57,13 +63,13 @@ void freePen(int slot) {
   freeSlots[freeCount++] = slot;
 }
 
-// The stock pen is never freed, so it keeps no count.
+// Stock pens are never freed, so they keep no count.
 void select(int slot) {
-  if (slot != kStockBlackPen) ++pens[slot].selections;
+  if (!isStock(slot)) ++pens[slot].selections;
 }
 
 void deselect(int slot) {
-  if (slot != kStockBlackPen) --pens[slot].selections;
+  if (!isStock(slot)) --pens[slot].selections;
 }
 
 // Device contexts, a few at a time as on Windows.
@@ -72,6 +78,7 @@ struct Context {
   std::uint16_t generation = 0;
   HWND window = nullptr;
   int pen = kStockBlackPen;
+  Pixel dcPen = 0;  // the colour of DC_PEN here
   POINT position = {0, 0};
 };
 
@@ -181,6 +188,7 @@ HDC GetDC(HWND hwnd) {
       context.handle = handleBits(kContextTag, slot, context.generation);
       context.window = hwnd;
       context.pen = kStockBlackPen;
+      context.dcPen = 0;
       context.position = {0, 0};
       return reinterpret_cast<HDC>(std::uintptr_t{context.handle});
     }
@@ -239,7 +247,7 @@ BOOL LineTo(HDC dc, int x, int y) {
   if (context == nullptr) return FALSE;
   const std::int64_t x0 = context->position.x, y0 = context->position.y;
   HWND window = context->window;
-  const Pixel pixel = pens[context->pen].pixel;
+  const Pixel pixel = context->pen == kStockDcPen ? context->dcPen : pens[context->pen].pixel;
   const std::uint64_t dx = x - x0 + 1, dy = y - y0 + 1;  // 0 to 2 for a step of at most one
   if (dx <= 2 && dy <= 2 && (dx != 1 || dy != 1)) {
     // A line one step long sets its start pixel alone. This is how single
@@ -257,10 +265,22 @@ BOOL LineTo(HDC dc, int x, int y) {
   return TRUE;
 }
 
+HGDIOBJ GetStockObject(int object) {
+  return object == DC_PEN ? handleOf(kStockDcPen) : nullptr;
+}
+
+COLORREF SetDCPenColor(HDC dc, COLORREF color) {
+  Context* context = contextOf(dc);
+  if (context == nullptr) return CLR_INVALID;
+  const COLORREF previous = colorOf(context->dcPen);
+  context->dcPen = pixelOf(color);
+  return previous;
+}
+
 BOOL DeleteObject(HGDIOBJ object) {
   const int slot = slotOf(object, pens);
   if (slot < 0) return FALSE;
-  if (slot == kStockBlackPen) return TRUE;
+  if (isStock(slot)) return TRUE;
   if (pens[slot].selections > 0) return FALSE;  // as GDI, which refuses a selected pen
   freePen(slot);
   return TRUE;

@@ -21,6 +21,7 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using UINT = unsigned int;
 using COLORREF = DWORD;  // 0x00BBGGRR
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
@@ -58,6 +59,7 @@ constexpr BYTE GetBValue(COLORREF c) {
 }
 
 constexpr int PS_SOLID = 0;
+constexpr int DC_PEN = 19;
 
 // A context for the client area of hwnd, clipped to it, with the stock black
 // pen selected and the current position at (0, 0). NULL when hwnd is not a
@@ -84,6 +86,14 @@ BOOL MoveToEx(HDC dc, int x, int y, LPPOINT previous);
 // current pen and clipped to the client area; (x, y) becomes the current
 // position.
 BOOL LineTo(HDC dc, int x, int y);
+
+// The stock objects; only DC_PEN, the pen of each context's own colour,
+// exists here. NULL for any other.
+HGDIOBJ GetStockObject(int object);
+
+// Sets the colour DC_PEN draws in within dc (black in a new context) and
+// returns the previous one; CLR_INVALID when dc is not a context.
+COLORREF SetDCPenColor(HDC dc, COLORREF color);
 
 // Releases a pen. As in GDI, FALSE for a pen still selected into a context and
 // for a handle that is not a live object; stock objects are left alone.

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# mandelbrot-snapshot writes the exact picture, replaces a file whole, honours
+# the umask, refuses wrong usage with 2, and an unwritable path with 1 and a
+# message naming it, leaving nothing behind.
+#   snapshot.sh TOOL REFERENCE.png
+set -euo pipefail
+tool=$1 reference=$2
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+status() { "$@" 2>"$dir/err" >/dev/null && echo 0 || echo $?; }
+
+echo "not a picture" >"$dir/old.png"
+(umask 027 && "$tool" "$dir/old.png")
+[ "$(compare -metric AE "$reference" "$dir/old.png" null: 2>&1)" = 0 ] || fail "picture differs"
+[ "$(stat -c %a "$dir/old.png")" = 640 ] || fail "mode ignores the umask"
+
+for arguments in "" "a.png b.png" "--bogus" "''"; do
+  eval "set -- $arguments"
+  [ "$(status "$tool" "$@")" = 2 ] || fail "usage '$arguments' not refused with 2"
+  grep -q "usage: mandelbrot-snapshot FILE.png" "$dir/err" || fail "no usage for '$arguments'"
+done
+[ "$(status "$tool" --help)" = 0 ] || fail "--help"
+
+for target in "$dir/missing/p.png" "$dir/folder.png"; do
+  mkdir -p "$dir/folder.png" && touch "$dir/folder.png/keep"
+  [ "$(status "$tool" "$target")" = 1 ] || fail "$target: not 1"
+  [ "$(wc -l <"$dir/err")" = 1 ] && grep -qF "'$target'" "$dir/err" || fail "$target: message"
+done
+[ -f "$dir/folder.png/keep" ] || fail "the folder in the way was touched"
+[ "$(ls "$dir")" = "$(printf 'err\nfolder.png\nold.png')" ] || fail "left behind: $(ls "$dir")"
+echo "snapshot: all checks passed"
