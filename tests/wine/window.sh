@@ -24,7 +24,7 @@ DISPLAY=:$(cat "$scratch/display") && export DISPLAY
 wine "$exe" &
 program=$!
 found() { window=$(xdotool search --onlyvisible --pid "$program" | head -1) && [ -n "$window" ]; }
-eventually found 2>/dev/null || fail "no window appeared"
+eventually found 2>/dev/null || fail "no window appeared: $(kill -0 "$program" || echo Wine ended)"
 caption=$(xprop -id "$window" WM_NAME _NET_WM_NAME)
 [ "$caption" = $'WM_NAME(STRING) = "Mandelbrot\'s Set"\n_NET_WM_NAME(UTF8_STRING) = "Mandelbrot\'s Set"' ] || fail "$caption"
 
