@@ -8,7 +8,9 @@
 
 #include <link.h>
 #include <libdecor.h>
+#include <fcntl.h>
 #include <poll.h>
+#include <unistd.h>
 #include <wayland-client.h>
 
 #include <algorithm>
@@ -463,7 +465,18 @@ bool connectWayland(std::string& error) {
     disconnect();
     return false;
   }
+  // libdecor says on stderr when it finds no decoration plugin; that is no
+  // failure (the window comes undecorated), so it must not add to what the
+  // program says.
+  std::fflush(stderr);
+  const int savedStderr = dup(STDERR_FILENO);
+  const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (devNull >= 0) dup2(devNull, STDERR_FILENO);
   decor = libdecor_new(display, &decorInterface);
+  if (savedStderr >= 0) dup2(savedStderr, STDERR_FILENO);
+  for (const int fd : {savedStderr, devNull}) {
+    if (fd >= 0) close(fd);
+  }
   if (decor == nullptr) {
     error = "cannot set up window decorations on the Wayland compositor '" + compositorName() + "'";
     disconnect();
