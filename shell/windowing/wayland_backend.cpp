@@ -118,17 +118,24 @@ ShmBuffer* freeBuffer(WaylandWindow& w, int width, int height) {
 }
 
 // The benchmark's measure of start-up: with MANDELBROT_REPORT_PRESENTED set,
-// the time the compositor first shows the window goes to standard output, on
-// the compositor's clock (CLOCK_MONOTONIC on Linux compositors).
+// the time the compositor first shows the window goes to standard output as
+// "presented CLOCK SECONDS", on the compositor's clock (a clock_gettime id).
 bool reportPresented = false;
+std::uint32_t presentationClock = 0;
+void presentationClockId(void*, wp_presentation*, std::uint32_t clock) {
+  presentationClock = clock;
+}
+const wp_presentation_listener presentationListener = {.clock_id = presentationClockId};
 void presented(void*, struct wp_presentation_feedback* feedback, std::uint32_t secondsHigh,
                std::uint32_t secondsLow, std::uint32_t nanoseconds, std::uint32_t, std::uint32_t,
                std::uint32_t, std::uint32_t) {
-  const unsigned long long seconds =
-      (static_cast<unsigned long long>(secondsHigh) << 32) | secondsLow;
-  std::printf("presented %llu.%09u\n", seconds, nanoseconds);
-  std::fflush(stdout);
-  reportPresented = false;
+  if (reportPresented) {
+    const unsigned long long seconds =
+        (static_cast<unsigned long long>(secondsHigh) << 32) | secondsLow;
+    std::printf("presented %u %llu.%09u\n", presentationClock, seconds, nanoseconds);
+    std::fflush(stdout);
+    reportPresented = false;
+  }
   wp_presentation_feedback_destroy(feedback);
 }
 void discarded(void*, struct wp_presentation_feedback* feedback) {
@@ -214,6 +221,7 @@ void global(void*, wl_registry*, std::uint32_t name, const char* interface, std:
   } else if (std::strcmp(interface, wp_presentation_interface.name) == 0 && reportPresented) {
     presentation = static_cast<wp_presentation*>(
         wl_registry_bind(registry, name, &wp_presentation_interface, 1));
+    wp_presentation_add_listener(presentation, &presentationListener, nullptr);
   }
 }
 void globalRemove(void*, wl_registry*, std::uint32_t name) {
