@@ -118,7 +118,7 @@ ShmBuffer* freeBuffer(WaylandWindow& w, int width, int height) {
 }
 
 // The benchmark's measure of start-up: with MANDELBROT_REPORT_PRESENTED set,
-// the time the compositor first shows the window goes to standard output as
+// the time the compositor shows each frame goes to standard output as
 // "presented CLOCK SECONDS", on the compositor's clock (a clock_gettime id).
 bool reportPresented = false;
 std::uint32_t presentationClock = 0;
@@ -129,13 +129,10 @@ const wp_presentation_listener presentationListener = {.clock_id = presentationC
 void presented(void*, struct wp_presentation_feedback* feedback, std::uint32_t secondsHigh,
                std::uint32_t secondsLow, std::uint32_t nanoseconds, std::uint32_t, std::uint32_t,
                std::uint32_t, std::uint32_t) {
-  if (reportPresented) {
-    const unsigned long long seconds =
-        (static_cast<unsigned long long>(secondsHigh) << 32) | secondsLow;
-    std::printf("presented %u %llu.%09u\n", presentationClock, seconds, nanoseconds);
-    std::fflush(stdout);
-    reportPresented = false;
-  }
+  const unsigned long long seconds =
+      (static_cast<unsigned long long>(secondsHigh) << 32) | secondsLow;
+  std::printf("presented %u %llu.%09u\n", presentationClock, seconds, nanoseconds);
+  std::fflush(stdout);
   wp_presentation_feedback_destroy(feedback);
 }
 void discarded(void*, struct wp_presentation_feedback* feedback) {
@@ -299,12 +296,12 @@ void frameConfigure(libdecor_frame* frame, libdecor_configuration* configuration
   w.height = height;
   w.configured = true;
   windowResized(w.hwnd, width, height);
-  if (sizeChanged) {
-    // The renderer paints the whole new area, and its paint is presented.
-    windowExposed(w.hwnd, RECT{0, 0, width, height});
-  } else {
-    presentWindow(w);
-  }
+  // What the window holds shows at once, as an X server shows a window's
+  // background before its first paint: the background at first, the old
+  // picture and the background beyond it after an enlargement.
+  presentWindow(w);
+  // The renderer then paints the whole new area, and its paint is presented.
+  if (sizeChanged) windowExposed(w.hwnd, RECT{0, 0, width, height});
 }
 void frameClose(libdecor_frame*, void* data) {
   windowCloseRequested(static_cast<WaylandWindow*>(data)->hwnd);
