@@ -89,6 +89,8 @@ Child startProgram(const std::string& path, const std::vector<std::string>& argu
     dup2(devnull, STDIN_FILENO);
     dup2(devnull, STDOUT_FILENO);
     dup2(errFd, STDERR_FILENO);
+    // The X11 backend even inside a Wayland session.
+    setenv("MANDELBROT_BACKEND", "x11", 1);
     if (display.empty()) {
       unsetenv("DISPLAY");
     } else {

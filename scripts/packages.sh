@@ -20,4 +20,5 @@ ensure_packages() {
 }
 
 # What building needs.
-BUILD_PACKAGES=(cmake make g++ pkg-config libpng-dev libx11-dev)
+BUILD_PACKAGES=(cmake make g++ pkg-config libpng-dev libx11-dev
+  libwayland-dev wayland-protocols libdecor-0-dev)

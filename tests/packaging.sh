@@ -45,7 +45,7 @@ install-tree) # exactly these files, icons at their sizes, the entry naming them
 deb) # the libraries it loads, its section, the installed files and Debian's own
   package=$(deb)
   depends=$(dpkg-deb -f "$package" Depends | sed 's/ *([^)]*)//g; s/, */\n/g')
-  for library in libc6 libpng16-16 libstdc++6 libx11-6; do
+  for library in libc6 libpng16-16 libstdc++6 libx11-6 libwayland-client0 libdecor-0-0 libdecor-0-plugin-1-cairo; do
     grep -qxF "$library" <<<"$depends" || { echo "no dependency on $library"; exit 1; }
   done
   [ "$(dpkg-deb -f "$package" Section)" = graphics ]

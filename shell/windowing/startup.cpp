@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/windowing/backend.h"
+#include "shell/windowing/backend_choice.h"
 #include "shell/windowing/windowing.h"
 
 struct HINSTANCE__ {};
@@ -21,11 +21,17 @@ int main(int argc, char** argv) {
   commandLine.erase(0, blank == std::string::npos ? commandLine.size() : blank);
   commandLine.erase(commandLine.find_last_not_of(" \t") + 1);
 
-  useBackend(x11Backend);
+  std::string error;
+  const Backend* backend = chooseBackend(error);
+  if (backend == nullptr) {
+    std::fprintf(stderr, "mandelbrot: %s\n", error.c_str());
+    return 1;
+  }
+  useBackend(*backend);
   static HINSTANCE__ instance;
   const int code = WinMain(&instance, nullptr, commandLine.empty() ? nullptr : commandLine.data(),
                            SW_SHOWDEFAULT);
-  x11Backend.shutdown();
+  backend->shutdown();
   std::fflush(stdout);
   return code;
 }

@@ -1,0 +1,494 @@
+// The windowing layer's backend for Wayland: one xdg toplevel per window,
+// decorated by libdecor (the compositor's own decorations where it offers
+// them, a title bar drawn by libdecor's plugin where it does not, none when
+// the plugin is missing), its content put on the screen from the window's
+// pixels through shared memory at the output's whole-number scale.
+
+#include "shell/windowing/wayland_backend.h"
+
+#include <link.h>
+#include <libdecor.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <list>
+#include <memory>
+#include <vector>
+
+#include "presentation-time-client.h"
+#include "shell/windowing/wayland_buffer.h"
+
+namespace {
+
+// The desktop entry's name, mandelbrot.desktop, which lets the desktop show
+// its icon and name for the window.
+constexpr char kAppId[] = "mandelbrot";
+
+struct Output {
+  wl_output* output;
+  std::uint32_t name;
+  int scale = 1;
+};
+
+struct WaylandWindow {
+  HWND hwnd = nullptr;
+  wl_surface* surface = nullptr;
+  libdecor_frame* frame = nullptr;
+  int outerWidth = 0, outerHeight = 0;  // wanted, frame included
+  int width = 0, height = 0;            // the configured content size, in surface units
+  bool configured = false;
+  bool mapped = false;
+  int scale = 1;
+  std::vector<wl_output*> entered;  // the outputs the surface is on
+  std::list<ShmBuffer> buffers;     // at most one being filled, the rest held by the compositor
+};
+
+wl_display* display = nullptr;
+wl_registry* registry = nullptr;
+wl_compositor* compositor = nullptr;
+wl_shm* shm = nullptr;
+wp_presentation* presentation = nullptr;
+libdecor* decor = nullptr;
+bool decorated = false;  // a decoration plugin draws frames
+std::list<Output> outputs;
+std::vector<std::unique_ptr<WaylandWindow>> wwindows;
+std::string failure;  // what libdecor or the backend ran into inside a dispatch
+
+// libwayland writes its own complaints to stderr, several lines for one
+// fault; the backend reports each fault on one line of its own instead.
+void quietLog(const char*, va_list) {}
+
+WaylandWindow* findWayland(HWND hwnd) {
+  for (const auto& w : wwindows) {
+    if (w->hwnd == hwnd) return w.get();
+  }
+  return nullptr;
+}
+
+std::string compositorName() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  return name != nullptr && *name != '\0' ? name : "wayland-0";
+}
+
+// The largest scale of the outputs the surface is on; before it is on any,
+// the largest there is, so the first frame is already sharp on a one-output
+// desktop.
+int wantedScale(const WaylandWindow& w) {
+  int scale = 1;
+  for (const Output& o : outputs) {
+    const bool on = std::find(w.entered.begin(), w.entered.end(), o.output) != w.entered.end();
+    if (on || w.entered.empty()) scale = std::max(scale, o.scale);
+  }
+  return scale;
+}
+
+void bufferReleased(void* data, wl_buffer*) {
+  static_cast<ShmBuffer*>(data)->busy = false;
+}
+const wl_buffer_listener bufferListener = {bufferReleased};
+
+// A free buffer of the size, made when none is; buffers of another size go
+// as soon as the compositor has let go of them.
+ShmBuffer* freeBuffer(WaylandWindow& w, int width, int height) {
+  for (auto it = w.buffers.begin(); it != w.buffers.end();) {
+    if (!it->busy && it->width == width && it->height == height) return &*it;
+    if (!it->busy) {
+      destroyShmBuffer(*it);
+      it = w.buffers.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  ShmBuffer& buffer = w.buffers.emplace_back();
+  if (!createShmBuffer(shm, width, height, buffer, failure)) {
+    w.buffers.pop_back();
+    return nullptr;
+  }
+  wl_buffer_add_listener(buffer.buffer, &bufferListener, &buffer);
+  return &buffer;
+}
+
+// The benchmark's measure of start-up: with MANDELBROT_REPORT_PRESENTED set,
+// the time the compositor shows each frame goes to standard output as
+// "presented CLOCK SECONDS", on the compositor's clock (a clock_gettime id).
+bool reportPresented = false;
+std::uint32_t presentationClock = 0;
+void presentationClockId(void*, wp_presentation*, std::uint32_t clock) {
+  presentationClock = clock;
+}
+const wp_presentation_listener presentationListener = {.clock_id = presentationClockId};
+void presented(void*, struct wp_presentation_feedback* feedback, std::uint32_t secondsHigh,
+               std::uint32_t secondsLow, std::uint32_t nanoseconds, std::uint32_t, std::uint32_t,
+               std::uint32_t, std::uint32_t) {
+  const unsigned long long seconds =
+      (static_cast<unsigned long long>(secondsHigh) << 32) | secondsLow;
+  std::printf("presented %u %llu.%09u\n", presentationClock, seconds, nanoseconds);
+  std::fflush(stdout);
+  wp_presentation_feedback_destroy(feedback);
+}
+void discarded(void*, struct wp_presentation_feedback* feedback) {
+  wp_presentation_feedback_destroy(feedback);
+}
+void syncOutput(void*, struct wp_presentation_feedback*, wl_output*) {}
+const wp_presentation_feedback_listener feedbackListener = {
+    .sync_output = syncOutput, .presented = presented, .discarded = discarded};
+
+void presentWindow(WaylandWindow& w) {
+  // Nothing may be attached before the first configure says the size.
+  if (!w.configured || !failure.empty()) return;
+  ShmBuffer* buffer = freeBuffer(w, w.width * w.scale, w.height * w.scale);
+  if (buffer == nullptr) return;
+  copyScaled(*w.hwnd, w.width, w.height, w.scale, buffer->data);
+  wl_surface_set_buffer_scale(w.surface, w.scale);
+  wl_surface_attach(w.surface, buffer->buffer, 0, 0);
+  wl_surface_damage_buffer(w.surface, 0, 0, INT32_MAX, INT32_MAX);
+  if (reportPresented && presentation != nullptr) {
+    wp_presentation_feedback_add_listener(wp_presentation_feedback(presentation, w.surface),
+                                          &feedbackListener, nullptr);
+  }
+  buffer->busy = true;
+  wl_surface_commit(w.surface);
+  wl_display_flush(display);
+}
+
+void present(HWND hwnd) {
+  if (WaylandWindow* w = findWayland(hwnd)) presentWindow(*w);
+}
+
+// A change of scale shows the same pixels again, in blocks of the new size.
+void rescale(WaylandWindow& w) {
+  const int scale = wantedScale(w);
+  if (scale == w.scale) return;
+  w.scale = scale;
+  presentWindow(w);
+}
+
+void outputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
+                    const char*, int32_t) {}
+void outputMode(void*, wl_output*, std::uint32_t, int32_t, int32_t, int32_t) {}
+void outputDone(void*, wl_output*) {
+  for (const auto& w : wwindows)
+    rescale(*w);
+}
+void outputScale(void* data, wl_output*, int32_t factor) {
+  static_cast<Output*>(data)->scale = std::max(1, factor);
+}
+// Filled field by field: the listener tables grow with newer library
+// versions, and the fields not set here stay null.
+const wl_output_listener outputListener = [] {
+  wl_output_listener l{};
+  l.geometry = outputGeometry;
+  l.mode = outputMode;
+  l.done = outputDone;
+  l.scale = outputScale;
+  return l;
+}();
+
+void surfaceEnter(void* data, wl_surface*, wl_output* output) {
+  auto& w = *static_cast<WaylandWindow*>(data);
+  w.entered.push_back(output);
+  rescale(w);
+}
+void surfaceLeave(void* data, wl_surface*, wl_output* output) {
+  auto& w = *static_cast<WaylandWindow*>(data);
+  std::erase(w.entered, output);
+  rescale(w);
+}
+const wl_surface_listener surfaceListener = {surfaceEnter, surfaceLeave};
+
+void global(void*, wl_registry*, std::uint32_t name, const char* interface, std::uint32_t version) {
+  if (std::strcmp(interface, wl_compositor_interface.name) == 0 && version >= 4) {
+    compositor =
+        static_cast<wl_compositor*>(wl_registry_bind(registry, name, &wl_compositor_interface, 4));
+  } else if (std::strcmp(interface, wl_shm_interface.name) == 0) {
+    shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+  } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
+    Output& o = outputs.emplace_back(Output{nullptr, name});
+    o.output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
+    wl_output_add_listener(o.output, &outputListener, &o);
+  } else if (std::strcmp(interface, wp_presentation_interface.name) == 0 && reportPresented) {
+    presentation = static_cast<wp_presentation*>(
+        wl_registry_bind(registry, name, &wp_presentation_interface, 1));
+    wp_presentation_add_listener(presentation, &presentationListener, nullptr);
+  }
+}
+void globalRemove(void*, wl_registry*, std::uint32_t name) {
+  for (auto it = outputs.begin(); it != outputs.end(); ++it) {
+    if (it->name != name) continue;
+    for (const auto& w : wwindows)
+      std::erase(w->entered, it->output);
+    wl_output_destroy(it->output);
+    outputs.erase(it);
+    for (const auto& w : wwindows)
+      rescale(*w);
+    return;
+  }
+}
+const wl_registry_listener registryListener = {global, globalRemove};
+
+void decorError(libdecor*, libdecor_error, const char* message) {
+  if (failure.empty()) failure = std::string("window decorations failed: ") + message;
+}
+libdecor_interface decorInterface = [] {
+  libdecor_interface i{};
+  i.error = decorError;
+  return i;
+}();
+
+// libdecor falls back to no decorations when it finds no plugin, and then
+// must not be asked where the content lies in the frame (libdecor 0.1.1
+// crashes). A plugin it uses is a loaded "libdecor-NAME.so" beside the
+// library's own "libdecor-0.so".
+bool decorationPluginLoaded() {
+  return dl_iterate_phdr(
+             [](dl_phdr_info* info, std::size_t, void*) {
+               const char* slash = std::strrchr(info->dlpi_name, '/');
+               const char* base = slash != nullptr ? slash + 1 : info->dlpi_name;
+               return std::strncmp(base, "libdecor-", 9) == 0 &&
+                              std::strncmp(base, "libdecor-0.", 11) != 0
+                          ? 1
+                          : 0;
+             },
+             nullptr) != 0;
+}
+
+void commitSize(libdecor_frame* frame, int width, int height,
+                libdecor_configuration* configuration) {
+  libdecor_state* state = libdecor_state_new(width, height);
+  libdecor_frame_commit(frame, state, configuration);
+  libdecor_state_free(state);
+}
+
+void frameConfigure(libdecor_frame* frame, libdecor_configuration* configuration, void* data) {
+  auto& w = *static_cast<WaylandWindow*>(data);
+  int width = 0, height = 0;
+  const bool sized = libdecor_configuration_get_content_size(configuration, frame, &width, &height);
+  if (!sized) {
+    width = w.configured ? w.width : w.outerWidth;
+    height = w.configured ? w.height : w.outerHeight;
+  }
+  commitSize(frame, width, height, configuration);
+  if (!sized && !w.configured && decorated) {
+    // The size is the program's to choose: the outer size asked for, less
+    // libdecor's frame. The frame exists once committed; libdecor then says
+    // where the content starts within it. Its frames are as wide at the
+    // right and the bottom as at the left, the title bar being the only part
+    // at the top.
+    int left = 0, top = 0;
+    libdecor_frame_translate_coordinate(frame, 0, 0, &left, &top);
+    if (left != 0 || top != 0) {
+      width = std::max(1, width - 2 * left);
+      height = std::max(1, height - top - left);
+      commitSize(frame, width, height, nullptr);
+    }
+  }
+  const bool sizeChanged = !w.configured || width != w.width || height != w.height;
+  w.width = width;
+  w.height = height;
+  w.configured = true;
+  windowResized(w.hwnd, width, height);
+  // What the window holds shows at once, as an X server shows a window's
+  // background before its first paint: the background at first, the old
+  // picture and the background beyond it after an enlargement.
+  presentWindow(w);
+  // The renderer then paints the whole new area, and its paint is presented.
+  if (sizeChanged) windowExposed(w.hwnd, RECT{0, 0, width, height});
+}
+void frameClose(libdecor_frame*, void* data) {
+  windowCloseRequested(static_cast<WaylandWindow*>(data)->hwnd);
+}
+void frameCommit(libdecor_frame*, void* data) {
+  wl_surface_commit(static_cast<WaylandWindow*>(data)->surface);
+}
+void dismissPopup(libdecor_frame*, const char*, void*) {}
+libdecor_frame_interface frameInterface = [] {
+  libdecor_frame_interface i{};
+  i.configure = frameConfigure;
+  i.close = frameClose;
+  i.commit = frameCommit;
+  i.dismiss_popup = dismissPopup;
+  return i;
+}();
+
+bool lost(std::string& error) {
+  const int code = display != nullptr ? wl_display_get_error(display) : 0;
+  if (!failure.empty()) {
+    error = failure;
+  } else if (code == EPROTO) {
+    const wl_interface* interface = nullptr;
+    std::uint32_t id = 0;
+    const std::uint32_t protocolCode = wl_display_get_protocol_error(display, &interface, &id);
+    error = "Wayland protocol error " + std::to_string(protocolCode) + " on " +
+            (interface != nullptr ? interface->name : "an unknown object");
+  } else {
+    error = "lost the connection to the Wayland compositor '" + compositorName() + "'";
+  }
+  return false;
+}
+
+void disconnect() {
+  for (const auto& w : wwindows) {
+    for (ShmBuffer& b : w->buffers)
+      destroyShmBuffer(b);
+    if (w->frame != nullptr) libdecor_frame_unref(w->frame);
+    wl_surface_destroy(w->surface);
+  }
+  wwindows.clear();
+  if (decor != nullptr) libdecor_unref(decor);
+  decor = nullptr;
+  for (const Output& o : outputs)
+    wl_output_destroy(o.output);
+  outputs.clear();
+  if (presentation != nullptr) wp_presentation_destroy(presentation);
+  if (shm != nullptr) wl_shm_destroy(shm);
+  if (compositor != nullptr) wl_compositor_destroy(compositor);
+  if (registry != nullptr) wl_registry_destroy(registry);
+  presentation = nullptr;
+  shm = nullptr;
+  compositor = nullptr;
+  registry = nullptr;
+  if (display != nullptr) wl_display_disconnect(display);
+  display = nullptr;
+}
+
+bool createWindow(HWND hwnd, const char*, const char* caption, bool, std::string& error) {
+  if (!connectWayland(error)) return false;
+  auto& w = *wwindows.emplace_back(std::make_unique<WaylandWindow>());
+  w.hwnd = hwnd;
+  w.outerWidth = hwnd->width;
+  w.outerHeight = hwnd->height;
+  w.surface = wl_compositor_create_surface(compositor);
+  wl_surface_add_listener(w.surface, &surfaceListener, &w);
+  w.frame = libdecor_decorate(decor, w.surface, &frameInterface, &w);
+  if (w.frame == nullptr) {
+    wl_surface_destroy(w.surface);
+    wwindows.pop_back();
+    error = "cannot make a window on the Wayland compositor '" + compositorName() + "'";
+    return false;
+  }
+  // Captions are 8-bit text in the Windows code page; Latin-1 is close
+  // enough, and Wayland wants UTF-8.
+  std::string title;
+  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(caption); *c != 0; ++c) {
+    if (*c >= 0x80) title += static_cast<char>(0xC0 | *c >> 6);
+    title += static_cast<char>(*c < 0x80 ? *c : 0x80 | (*c & 0x3F));
+  }
+  libdecor_frame_set_title(w.frame, title.c_str());
+  libdecor_frame_set_app_id(w.frame, kAppId);
+  w.scale = wantedScale(w);
+  hwnd->present = present;
+  return true;
+}
+
+// Wayland has no hiding of a toplevel short of taking it down; the shell
+// never hides its window, so only showing does anything.
+void showWindow(HWND hwnd, bool visible) {
+  WaylandWindow* w = findWayland(hwnd);
+  if (w == nullptr || !visible || w->mapped) return;
+  w->mapped = true;
+  libdecor_frame_map(w->frame);
+  wl_display_flush(display);
+}
+
+void destroyWindow(HWND hwnd) {
+  WaylandWindow* w = findWayland(hwnd);
+  if (w == nullptr) return;
+  for (ShmBuffer& b : w->buffers)
+    destroyShmBuffer(b);
+  libdecor_frame_unref(w->frame);
+  wl_surface_destroy(w->surface);
+  wl_display_flush(display);
+  hwnd->present = nullptr;
+  std::erase_if(wwindows, [hwnd](const auto& x) { return x->hwnd == hwnd; });
+}
+
+// Reads and handles what the compositor sent, waiting for it on the
+// connection's file descriptor when `wait` is set and nothing is queued yet.
+bool pumpEvents(bool wait, std::string& error) {
+  if (display == nullptr) {
+    if (!wait) return true;
+    error = "no window to wait for";
+    return false;
+  }
+  if (!failure.empty() || wl_display_get_error(display) != 0) return lost(error);
+  for (;;) {
+    while (wl_display_prepare_read(display) != 0) {
+      if (wl_display_dispatch_pending(display) < 0) return lost(error);
+    }
+    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+      wl_display_cancel_read(display);
+      return lost(error);
+    }
+    pollfd connection = {wl_display_get_fd(display), POLLIN, 0};
+    if (poll(&connection, 1, wait ? -1 : 0) > 0) {
+      // A hang-up shows itself here as a failed read.
+      if (wl_display_read_events(display) < 0) return lost(error);
+    } else {
+      wl_display_cancel_read(display);
+    }
+    const int handled = wl_display_dispatch_pending(display);
+    if (handled < 0 || !failure.empty()) return lost(error);
+    if (handled > 0 || !wait) return true;
+  }
+}
+
+void shutdown() {
+  disconnect();
+}
+
+}  // namespace
+
+bool connectWayland(std::string& error) {
+  if (display != nullptr) return true;
+  wl_log_set_handler_client(quietLog);
+  reportPresented = std::getenv("MANDELBROT_REPORT_PRESENTED") != nullptr;
+  display = wl_display_connect(nullptr);
+  if (display == nullptr) {
+    error = "cannot connect to the Wayland compositor '" + compositorName() + "'";
+    return false;
+  }
+  registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &registryListener, nullptr);
+  // The first round trip lists the globals, the second brings the outputs'
+  // scales.
+  if (wl_display_roundtrip(display) < 0 || wl_display_roundtrip(display) < 0) {
+    lost(error);
+    disconnect();
+    return false;
+  }
+  if (compositor == nullptr || shm == nullptr) {
+    error = "the Wayland compositor '" + compositorName() + "' offers no shared-memory surfaces";
+    disconnect();
+    return false;
+  }
+  // libdecor says on stderr when it finds no decoration plugin; that is no
+  // failure (the window comes undecorated), so it must not add to what the
+  // program says.
+  std::fflush(stderr);
+  const int savedStderr = dup(STDERR_FILENO);
+  const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (devNull >= 0) dup2(devNull, STDERR_FILENO);
+  decor = libdecor_new(display, &decorInterface);
+  if (savedStderr >= 0) dup2(savedStderr, STDERR_FILENO);
+  for (const int fd : {savedStderr, devNull}) {
+    if (fd >= 0) close(fd);
+  }
+  if (decor == nullptr) {
+    error = "cannot set up window decorations on the Wayland compositor '" + compositorName() + "'";
+    disconnect();
+    return false;
+  }
+  decorated = decorationPluginLoaded();
+  return true;
+}
+
+const Backend waylandBackend = {createWindow, showWindow, destroyWindow, pumpEvents, shutdown};

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The real program on a private headless weston, with DISPLAY unset so that
+# XWayland cannot be what is tested. CONTENT is the size the content must
+# have, in logical pixels: libdecor's title bar takes its share of the
+# 554 x 554 outer size where its plugin is found.
+# Usage: window.sh PROGRAM PICTURE SCALE CONTENT [LIBDECOR_PLUGIN_DIR]
+set -u
+program=$1 picture=$2 scale=$3 content=$4
+for tool in weston weston-screenshooter convert compare; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+done
+[ $# -lt 5 ] || export LIBDECOR_PLUGIN_DIR=$5
+dir=$(mktemp -d)
+chmod 700 "$dir"
+weston_pid='' app=''
+cleanup() {
+  kill -9 $app $weston_pid 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+# Polls a command every 50 ms until it succeeds or SECONDS have passed.
+within() {
+  local end=$(($(date +%s%N) + $1 * 1000000000))
+  shift
+  until "$@"; do
+    [ "$(date +%s%N)" -lt $end ] || return 1
+    sleep 0.05
+  done
+}
+unset DISPLAY MANDELBROT_BACKEND
+export LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0
+export XDG_RUNTIME_DIR=$dir WAYLAND_DISPLAY=mandelbrot-test
+
+# No compositor where one is asked for: one line, exit 1.
+MANDELBROT_BACKEND=wayland "$program" 2>"$dir/err"
+status=$?
+[ $status -eq 1 ] && [ "$(wc -l <"$dir/err")" -eq 1 ] || fail "no compositor: exit $status, $(cat "$dir/err")"
+
+weston --backend=headless-backend.so --use-pixman --socket=$WAYLAND_DISPLAY \
+  --width=1024 --height=768 --scale="$scale" --idle-time=0 --debug >"$dir/weston.log" 2>&1 &
+weston_pid=$!
+within 10 test -S "$dir/$WAYLAND_DISPLAY" || fail "weston did not start: $(tail -3 "$dir/weston.log")"
+
+"$program" >/dev/null 2>"$dir/err" &
+app=$!
+# The window is where weston's shell put it. Only the picture has pure white
+# below the panel, and its corners are white, so the white's bounding box is
+# the content. Each picture pixel must be an exact scale x scale block.
+shows_picture() {
+  rm -f "$dir"/shots/*.png
+  (cd "$dir/shots" && timeout 5 weston-screenshooter) >/dev/null 2>&1 || return 1
+  convert "$dir"/shots/*.png -alpha off "$dir/shot.png"
+  read -r w h x y < <(convert "$dir/shot.png" -fill black +opaque white \
+    -draw "rectangle 0,0 99999,$((32 * scale - 1))" -trim -format "%w %h %X %Y" info: 2>/dev/null)
+  [ "${w}x$h" = "$((${content%x*} * scale))x$((${content#*x} * scale))" ] || return 1
+  convert "$dir/shot.png" -crop "${w}x$h$x$y" +repage "$dir/window.png"
+  convert "$picture" -sample $((scale * 100))% -crop "${w}x$h+0+0" +repage "$dir/expected.png"
+  compare -metric AE "$dir/expected.png" "$dir/window.png" null: 2>"$dir/ae"
+}
+mkdir "$dir/shots"
+within 15 shows_picture || fail "no exact ${content} picture on screen (${w:-?}x${h:-?}, AE $(cat "$dir/ae" 2>/dev/null)): $(cat "$dir/err")"
+
+# Idle once drawn: a program that kept repainting would use most of a core.
+cpu() { awk '{print $14 + $15}' "/proc/$app/stat"; }
+before=$(cpu)
+sleep 1 # the span measured, not a wait for anything
+[ $(($(cpu) - before)) -le 2 ] || fail "used $(($(cpu) - before)) ticks of CPU in 1 s idle"
+
+# The compositor going away: one line within a second, then exit 1 (the
+# grace after the line is for sanitizer builds, which check for leaks at exit).
+kill -9 $weston_pid
+wait $weston_pid 2>/dev/null
+within 1 test -s "$dir/err" || fail "nothing said within 1 s of the compositor's death"
+exited() { [[ "$(awk '{print $3}' "/proc/$app/stat" 2>/dev/null)" =~ ^Z?$ ]]; }
+within 5 exited || fail "still running 5 s after the compositor died"
+wait $app
+status=$?
+app=''
+[ $status -eq 1 ] || fail "exit $status after the compositor died"
+[ "$(wc -l <"$dir/err")" -eq 1 ] || fail "stderr was not one line: $(cat "$dir/err")"
+echo "PASS"
