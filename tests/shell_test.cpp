@@ -57,9 +57,10 @@ TEST(Shell, PaintsPerExposureEvenDuringAPaintAndExitsWithZeroWhenClosed) {
   EXPECT_EQ(fake.destroyed, 1);
 }
 
-// Each in a process of its own, re-run from the start, so that the class is
-// not registered yet.
-TEST(Shell, FailuresAreReportedOnOneLineAndExitWithOne) {
+// In a process of its own, re-run from the start, so that the class is not
+// registered yet. A display that can't be opened or that goes away ends the
+// real program the same way; the display tests show those.
+TEST(Shell, ATakenClassIsReportedOnOneLineAndExitsWithOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
@@ -68,20 +69,6 @@ TEST(Shell, FailuresAreReportedOnOneLineAndExitWithOne) {
       },
       ::testing::ExitedWithCode(1),
       "^mandelbrot: could not register the window class: window class already registered\n$");
-  EXPECT_EXIT(
-      {
-        fake.createFailure = "cannot open X display ':9'";
-        std::exit(runWinMain());
-      },
-      ::testing::ExitedWithCode(1),
-      "^mandelbrot: could not create the window: cannot open X display ':9'\n$");
-  EXPECT_EXIT(
-      {
-        fake.failure = "lost the connection to X display ':9'";
-        std::exit(runWinMain());
-      },
-      ::testing::ExitedWithCode(1),
-      "^mandelbrot: could not get the next message: lost the connection to X display ':9'\n$");
 }
 
 }  // namespace
