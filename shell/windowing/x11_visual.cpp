@@ -35,13 +35,14 @@ bool usable(Display* display, const XVisualInfo& v) {
   return colourBits(v) >= 15 && (bits == 16 || bits == 24 || bits == 32);
 }
 
-// 0..255 scaled to the mask's width, rounded, and moved into place: exact for
-// 8 bits, and for wider channels too once read back at 8 bits.
+// 0..255 scaled to the mask's width and moved into place. Rounded up, so that
+// a wider channel read back at 8 bits gives the value again whether the
+// reader rounds or truncates; for 8 bits this is the value itself.
 void fillChannel(unsigned long mask, unsigned long (&table)[256]) {
   const int shift = std::countr_zero(mask);
   const unsigned long top = mask >> shift;
   for (unsigned long v = 0; v < 256; ++v)
-    table[v] = (v * top + 127) / 255 << shift;
+    table[v] = (v * top + 254) / 255 << shift;
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+# shellcheck shell=bash
+# Sourced by the X11 tests: a private Xvfb, the program on it, and waiting on
+# conditions with deadlines. Arguments: the program, the reference picture
+# and close_window.
+set -euo pipefail
+readonly program=$1 picture=$2 close_window=$3
+shift 3
+readonly SKIP=77
+require() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed" >&2; exit $SKIP; }
+  done
+}
+require Xvfb xdotool xprop xwininfo import compare convert
+
+scratch=$(mktemp -d)
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# until_within SECONDS COMMAND...: runs the command until it succeeds or time
+# is up.
+until_within() {
+  local deadline=$((${EPOCHREALTIME/./} + $1 * 1000000)) && shift
+  until "$@"; do
+    ((${EPOCHREALTIME/./} < deadline)) || return 1
+    sleep 0.01
+  done
+}
+
+# start_x [Xvfb options...]: a server on a free display, as DISPLAY.
+start_x() {
+  Xvfb -displayfd 3 -nolisten tcp "$@" 3>"$scratch/display" 2>/dev/null &
+  pids+=($!)
+  until_within 10 grep -q . "$scratch/display" || fail "Xvfb did not start"
+  export DISPLAY=:$(<"$scratch/display")
+}
+
+# start_program [arguments...]: sets pid, and window once it is viewable.
+start_program() {
+  "$program" "$@" 2>"$scratch/stderr" &
+  pid=$!
+  pids+=("$pid")
+  until_within 5 eval 'window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)' \
+    || fail "no window appeared"
+}
+
+# shows W H [X_OFFSET]: the client area's top-left W x H equals the picture's.
+shows() {
+  import -window "$window" -depth 8 -crop "$1x$2+0+0" +repage "$scratch/shot.png" 2>/dev/null &&
+    convert "$picture" -crop "$1x$2+0+0" +repage "$scratch/want.png" &&
+    [ "$(compare -metric AE "$scratch/want.png" "$scratch/shot.png" null: 2>&1)" = 0 ]
+}
+
+ended() { [ ! -e "/proc/$pid" ] || [[ $(<"/proc/$pid/stat") == *") Z "* ]]; }
+
+# exits_with CODE SECONDS: the program ends with CODE within SECONDS.
+exits_with() {
+  until_within "$2" ended || fail "still running after $2 s"
+  local status=0
+  wait "$pid" || status=$?
+  [ "$status" = "$1" ] || fail "exit status $status, not $1: $(<"$scratch/stderr")"
+}
+
+# The client area's size as W H.
+client_size() { xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {print w, $2}'; }
