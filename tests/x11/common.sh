@@ -23,7 +23,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() { echo "FAIL (lines ${BASH_LINENO[*]}): $*" >&2; exit 1; }
 
 # until_within SECONDS COMMAND...: runs the command until it succeeds or time
 # is up.
@@ -37,10 +37,11 @@ until_within() {
 
 # start_x [Xvfb options...]: a server on a free display, as DISPLAY.
 start_x() {
-  Xvfb -displayfd 3 -nolisten tcp "$@" 3>"$scratch/display" 2>/dev/null &
+  local file=$scratch/display${#pids[@]}
+  Xvfb -displayfd 3 -nolisten tcp -noreset "$@" 3>"$file" 2>/dev/null &
   pids+=($!)
-  until_within 10 grep -q . "$scratch/display" || fail "Xvfb did not start"
-  export DISPLAY=:$(<"$scratch/display")
+  until_within 10 grep -qs . "$file" || fail "Xvfb did not start"
+  export DISPLAY=:$(<"$file")
 }
 
 # start_program [arguments...]: sets pid, and window once it is viewable.
@@ -49,7 +50,7 @@ start_program() {
   pid=$!
   pids+=("$pid")
   until_within 5 eval 'window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)' \
-    || fail "no window appeared"
+    || fail "no window appeared: $(<"$scratch/stderr")"
 }
 
 # shows W H [X_OFFSET]: the client area's top-left W x H equals the picture's.
