@@ -1,9 +1,9 @@
 # shellcheck shell=bash
 # Sourced by the X11 tests: a private Xvfb, the program on it, and waiting on
 # conditions with deadlines. Arguments: the program, the reference picture
-# and close_window.
+# and x_probe.
 set -euo pipefail
-readonly program=$1 picture=$2 close_window=$3
+readonly program=$1 picture=$2 x_probe=$3
 shift 3
 readonly SKIP=77
 require() {

@@ -40,7 +40,7 @@ until_within 5 eval '[ "$(client_size)" = "20000 20000" ]' || fail "not enlarged
 until_within 5 shows 554 554 || fail "the picture did not stay"
 peak=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
 ((peak < 100000)) || fail "peak memory $peak kB"
-"$close_window" "$window"
+"$x_probe" close "$window"
 exits_with 0 5
 
 # The server dies: one line, exit 1, within a second.

@@ -21,7 +21,7 @@ for expected in 'WM_NAME(STRING) = "Mandelbrot'"'"'s Set"' \
   'Client accepts input or input focus: True' 'Initial state is Normal State.' \
   'program specified size: 554 by 554' 'WM_COMMAND(STRING) = { "'"$program"'", "", " ", "--help"' \
   '_NET_WM_ICON(CARDINAL) = 	Icon (16 x 16):' 'Icon (32 x 32):' 'Icon (48 x 48):'; do
-  grep -qF -- "$expected" <<<"$props" || fail "no $expected in: $props"
+  grep -qF -- "$expected" <<<"$props" || fail "no $expected"
 done
 # Launchers are grouped with the window by its class.
 grep -qx 'StartupWMClass=WindowsApp' "$desktop_entry" || fail "desktop entry lacks the class"
@@ -45,6 +45,6 @@ beyond_is_grey() {
 until_within 5 beyond_is_grey || fail "the enlarged window does not show grey beyond the picture"
 shows 554 554 || fail "enlarging lost the picture"
 
-"$close_window" "$window"
+"$x_probe" close "$window"
 exits_with 0 2
 [ ! -s "$scratch/stderr" ] || fail "said on closing: $(<"$scratch/stderr")"
