@@ -44,6 +44,10 @@ beyond_is_grey() {
 }
 until_within 5 beyond_is_grey || fail "the enlarged window does not show grey beyond the picture"
 shows 554 554 || fail "enlarging lost the picture"
+# Shown again, the window gets all of the picture back, though nothing in it
+# changed.
+xdotool windowunmap --sync "$window" windowmap --sync "$window"
+until_within 5 shows 554 554 || fail "the picture did not come back"
 
 "$x_probe" close "$window"
 exits_with 0 2
