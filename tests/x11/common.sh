@@ -5,23 +5,13 @@
 set -euo pipefail
 readonly program=$1 picture=$2 x_probe=$3
 shift 3
-readonly SKIP=77
-require() {
-  local tool
-  for tool in "$@"; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed" >&2; exit $SKIP; }
-  done
-}
+# Without a tool the test proves nothing either way: skipped.
+require() { for tool; do command -v "$tool" >/dev/null || { echo "skip: no $tool"; exit 77; }; done; }
 require Xvfb xdotool xprop xwininfo import compare convert
 
 scratch=$(mktemp -d)
 pids=()
-cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
+trap 'kill -9 "${pids[@]}" 2>/dev/null; rm -rf "$scratch"' EXIT
 
 fail() { echo "FAIL (lines ${BASH_LINENO[*]}): $*" >&2; exit 1; }
 
@@ -53,21 +43,23 @@ start_program() {
     || fail "no window appeared: $(<"$scratch/stderr")"
 }
 
-# shows W H [X_OFFSET]: the client area's top-left W x H equals the picture's.
+# shows W H [EXPECTED]: the client area's top-left W x H pixels are those of
+# the expected image, by default the picture.
 shows() {
   import -window "$window" -depth 8 -crop "$1x$2+0+0" +repage "$scratch/shot.png" 2>/dev/null &&
-    convert "$picture" -crop "$1x$2+0+0" +repage "$scratch/want.png" &&
+    convert "${3:-$picture}" -crop "$1x$2+0+0" +repage "$scratch/want.png" &&
     [ "$(compare -metric AE "$scratch/want.png" "$scratch/shot.png" null: 2>&1)" = 0 ]
 }
 
-ended() { [ ! -e "/proc/$pid" ] || [[ $(<"/proc/$pid/stat") == *") Z "* ]]; }
-
-# exits_with CODE SECONDS: the program ends with CODE within SECONDS.
+# exits_with CODE SECONDS: the program ends with CODE within SECONDS, and
+# having said nothing if CODE is 0.
 exits_with() {
-  until_within "$2" ended || fail "still running after $2 s"
+  # The shell reaps its children as they end, so a gone process has ended.
+  until_within "$2" eval '! kill -0 "$pid" 2>/dev/null' || fail "still running after $2 s"
   local status=0
   wait "$pid" || status=$?
   [ "$status" = "$1" ] || fail "exit status $status, not $1: $(<"$scratch/stderr")"
+  [ "$status" != 0 ] || [ ! -s "$scratch/stderr" ] || fail "said: $(<"$scratch/stderr")"
 }
 
 # The client area's size as W H.

@@ -12,7 +12,6 @@
 int main(int argc, char** argv) {
   Display* display = XOpenDisplay(nullptr);
   if (argc < 2 || display == nullptr) return 2;
-  const ::Window root = DefaultRootWindow(display);
   if (std::string(argv[1]) == "close" && argc == 3) {
     XEvent event = {};
     event.xclient.type = ClientMessage;
@@ -22,7 +21,7 @@ int main(int argc, char** argv) {
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
   } else if (std::string(argv[1]) == "frames") {
-    XSelectInput(display, root, SubstructureNotifyMask);
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     XSync(display, False);
     std::printf("ready\n");
     for (XEvent event;;) {
