@@ -113,9 +113,16 @@ int main(int argc, char** argv) {
   std::printf("CPU over 5 s idle: %.2f %% of a core\n", idlePercent.front());
   std::printf("peak resident memory: median %.1f MB\n", median(peakMb));
   std::vector<double> plain, backed;
-  for (int run = 0; run < 5; ++run) {
-    plain.push_back(dragCpu(path, {"-bs"}));
-    backed.push_back(dragCpu(path, {"+bs"}));
+  // A run whose windows did not show in time (a loaded machine) is run again.
+  for (int run = 0; run < 10 && (plain.size() < 5 || backed.size() < 5); ++run) {
+    for (auto [options, times] : {std::pair{"-bs", &plain}, std::pair{"+bs", &backed}}) {
+      const double used = times->size() < 5 ? dragCpu(path, {options}) : -1;
+      if (used >= 0) times->push_back(used);
+    }
+  }
+  if (plain.empty() || backed.empty()) {
+    std::fprintf(stderr, "mandelbrot-window-bench: the windows to drag did not show\n");
+    return 1;
   }
   std::printf(
       "CPU while a window is dragged over it 100 times: median %.0f ms, %.0f ms with "
