@@ -182,6 +182,13 @@ void axisRange(std::int64_t start, std::int64_t step, std::int64_t limit, std::i
   }
 }
 
+// Sets a pixel whose value changes, and marks it damaged. Kept out of line so
+// that LineTo's one-pixel path stays short enough to inline into a loop.
+[[gnu::noinline]] void changePixel(HWND window, std::int64_t x, std::int64_t y, Pixel pixel) {
+  window->pixels[static_cast<std::size_t>(y * window->storedWidth + x)] = pixel;
+  markChanged(window, static_cast<LONG>(x), static_cast<LONG>(y));
+}
+
 }  // namespace
 
 HDC GetDC(HWND hwnd) {
@@ -257,11 +264,8 @@ BOOL LineTo(HDC dc, int x, int y) {
     // pixels are set, so it goes the short way.
     if (static_cast<std::uint64_t>(x0) < static_cast<std::uint64_t>(window->storedWidth) &&
         static_cast<std::uint64_t>(y0) < static_cast<std::uint64_t>(window->storedHeight)) {
-      Pixel& target = window->pixels[static_cast<std::size_t>(y0 * window->storedWidth + x0)];
-      if (target != pixel) {
-        target = pixel;
-        markChanged(window, static_cast<LONG>(x0), static_cast<LONG>(y0));
-      }
+      const Pixel target = window->pixels[static_cast<std::size_t>(y0 * window->storedWidth + x0)];
+      if (target != pixel) changePixel(window, x0, y0, pixel);
     }
   } else if (withinLimits(x0) && withinLimits(y0) && withinLimits(x) && withinLimits(y)) {
     drawLine(window, pixel, x0, y0, x, y);
