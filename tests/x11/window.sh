@@ -14,7 +14,7 @@ for expected in "WM_NAME(STRING) = $name" "_NET_WM_NAME(UTF8_STRING) = $name" \
   "WM_ICON_NAME(STRING) = $name" "_NET_WM_ICON_NAME(UTF8_STRING) = $name" \
   'WM_CLASS(STRING) = "WindowsApp", "WindowsApp"' "_NET_WM_PID(CARDINAL) = $pid" \
   "WM_CLIENT_MACHINE(STRING) = \"$(uname -n)\"" 'Initial state is Normal State.' \
-  'Client accepts input or input focus: True' 'program specified size: 554 by 554' \
+  'Client accepts input or input focus: True' 'size: 554 by 554' \
   "WM_COMMAND(STRING) = { \"$program\", \"\", \" \", \"--help\"" \
   'Icon (16 x 16):' 'Icon (32 x 32):' 'Icon (48 x 48):'; do
   grep -qF -- "$expected" <<<"$props" || fail "no $expected"
