@@ -30,6 +30,10 @@ double nowMs() {
 }
 
 std::optional<XServer> startXServer() {
+  return startXServer({});
+}
+
+std::optional<XServer> startXServer(const std::vector<std::string>& options) {
   int fds[2];
   if (pipe(fds) != 0) return std::nullopt;
   const pid_t pid = fork();
@@ -40,9 +44,15 @@ std::optional<XServer> startXServer() {
     dup2(devnull, STDIN_FILENO);
     dup2(devnull, STDOUT_FILENO);
     dup2(devnull, STDERR_FILENO);
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-           "tcp", "-noreset", static_cast<char*>(nullptr));
+    std::vector<std::string> arguments = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                                          "-screen",   "0",          "1280x1024x24",
+                                          "-nolisten", "tcp",        "-noreset"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    std::vector<char*> argv;
+    for (std::string& a : arguments)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execvp("Xvfb", argv.data());
     _exit(127);
   }
   close(fds[1]);

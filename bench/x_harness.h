@@ -21,6 +21,8 @@ struct XServer {
 
 // Starts the server and waits until it accepts connections; empty on failure.
 std::optional<XServer> startXServer();
+// The same with more Xvfb options, such as "+bs" for backing store.
+std::optional<XServer> startXServer(const std::vector<std::string>& options);
 void stopXServer(XServer& server);
 
 struct Child {

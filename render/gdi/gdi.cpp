@@ -128,7 +128,7 @@ void axisRange(std::int64_t start, std::int64_t step, std::int64_t limit, std::i
 // line so that LineTo's one-pixel path stays short.
 [[gnu::noinline]] void drawLine(HWND window, Pixel pixel, std::int64_t x0, std::int64_t y0,
                                 std::int64_t x1, std::int64_t y1) {
-  const std::int64_t width = window->width, height = window->height;
+  const std::int64_t width = window->storedWidth, height = window->storedHeight;
   const std::int64_t dx = x1 - x0, dy = y1 - y0;
   const std::int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
   const bool xMajor = std::abs(dx) >= std::abs(dy);
@@ -167,8 +167,14 @@ void axisRange(std::int64_t start, std::int64_t step, std::int64_t limit, std::i
   const std::int64_t y = y0 + sy * (xMajor ? walk.offset : walk.first);
   std::int64_t at = y * width + x;
   std::int64_t remainder = walk.remainder;
+  const std::int64_t firstAt = at;
+  std::int64_t lastAt = at;
+  bool changed = false;
   for (std::int64_t i = walk.first; i <= walk.last; ++i) {
-    window->pixels[static_cast<std::size_t>(at)] = pixel;
+    Pixel& target = window->pixels[static_cast<std::size_t>(at)];
+    changed |= target != pixel;
+    target = pixel;
+    lastAt = at;
     at += majorStep;
     remainder += 2 * a;
     if (remainder >= 2 * n) {
@@ -176,6 +182,18 @@ void axisRange(std::int64_t start, std::int64_t step, std::int64_t limit, std::i
       at += minorStep;
     }
   }
+  // A line's pixels lie within the box of its two ends.
+  if (changed) {
+    markChanged(window, static_cast<LONG>(firstAt % width), static_cast<LONG>(firstAt / width));
+    markChanged(window, static_cast<LONG>(lastAt % width), static_cast<LONG>(lastAt / width));
+  }
+}
+
+// Sets a pixel whose value changes, and marks it damaged. Kept out of line so
+// that LineTo's one-pixel path stays short enough to inline into a loop.
+[[gnu::noinline]] void changePixel(HWND window, std::int64_t x, std::int64_t y, Pixel pixel) {
+  window->pixels[static_cast<std::size_t>(y * window->storedWidth + x)] = pixel;
+  markChanged(window, static_cast<LONG>(x), static_cast<LONG>(y));
 }
 
 }  // namespace
@@ -252,9 +270,10 @@ BOOL LineTo(HDC dc, int x, int y) {
   if (dx <= 2 && dy <= 2 && (dx != 1 || dy != 1)) {
     // A line one step long sets its start pixel alone. This is how single
     // pixels are set, so it goes the short way.
-    if (static_cast<std::uint64_t>(x0) < static_cast<std::uint64_t>(window->width) &&
-        static_cast<std::uint64_t>(y0) < static_cast<std::uint64_t>(window->height)) {
-      window->pixels[static_cast<std::size_t>(y0 * window->width + x0)] = pixel;
+    if (static_cast<std::uint64_t>(x0) < static_cast<std::uint64_t>(window->storedWidth) &&
+        static_cast<std::uint64_t>(y0) < static_cast<std::uint64_t>(window->storedHeight)) {
+      const Pixel target = window->pixels[static_cast<std::size_t>(y0 * window->storedWidth + x0)];
+      if (target != pixel) changePixel(window, x0, y0, pixel);
     }
   } else if (withinLimits(x0) && withinLimits(y0) && withinLimits(x) && withinLimits(y)) {
     drawLine(window, pixel, x0, y0, x, y);

@@ -10,20 +10,49 @@ HWND__ makeOffscreenWindow(int width, int height, COLORREF background) {
 }
 
 void resizeClientArea(HWND window, int width, int height) {
-  width = std::max(width, 0);
-  height = std::max(height, 0);
-  std::vector<Pixel> pixels(static_cast<std::size_t>(width) * height, window->background);
-  const int keptWidth = std::min(width, window->width);
-  const int keptHeight = std::min(height, window->height);
-  for (int y = 0; y < keptHeight; ++y) {
-    const auto from = window->pixels.begin() + static_cast<std::ptrdiff_t>(y) * window->width;
-    std::copy(from, from + keptWidth, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
+  window->width = std::max(width, 0);
+  window->height = std::max(height, 0);
+  const int storedWidth = std::min(window->width, kStoredLimit);
+  const int storedHeight = std::min(window->height, kStoredLimit);
+  if (storedWidth != window->storedWidth || storedHeight != window->storedHeight) {
+    std::vector<Pixel> pixels(static_cast<std::size_t>(storedWidth) * storedHeight,
+                              window->background);
+    const int keptWidth = std::min(storedWidth, window->storedWidth);
+    const int keptHeight = std::min(storedHeight, window->storedHeight);
+    for (int y = 0; y < keptHeight; ++y) {
+      const auto from =
+          window->pixels.begin() + static_cast<std::ptrdiff_t>(y) * window->storedWidth;
+      std::copy(from, from + keptWidth,
+                pixels.begin() + static_cast<std::ptrdiff_t>(y) * storedWidth);
+    }
+    window->pixels = std::move(pixels);
+    window->storedWidth = storedWidth;
+    window->storedHeight = storedHeight;
   }
-  window->pixels = std::move(pixels);
-  window->width = width;
-  window->height = height;
+  addDamage(window, {0, 0, 0, 0});  // clips what was damaged beyond the new edges
 }
 
 COLORREF clientPixel(const HWND__& window, int x, int y) {
-  return colorOf(window.pixels[static_cast<std::size_t>(y) * window.width + x]);
+  if (x >= window.storedWidth || y >= window.storedHeight) return colorOf(window.background);
+  return colorOf(window.pixels[static_cast<std::size_t>(y) * window.storedWidth + x]);
+}
+
+void addDamage(HWND window, const RECT& area) {
+  RECT& d = window->damage;
+  if (area.left < area.right && area.top < area.bottom) {
+    d = d.left >= d.right || d.top >= d.bottom
+            ? area
+            : RECT{std::min(d.left, area.left), std::min(d.top, area.top),
+                   std::max(d.right, area.right), std::max(d.bottom, area.bottom)};
+  }
+  d = {std::max(d.left, LONG{0}), std::max(d.top, LONG{0}),
+       std::min(d.right, LONG{window->storedWidth}),
+       std::min(d.bottom, LONG{window->storedHeight})};
+  if (d.left >= d.right || d.top >= d.bottom) d = {0, 0, 0, 0};
+}
+
+RECT takeDamage(HWND window) {
+  const RECT damage = window->damage;
+  window->damage = {0, 0, 0, 0};
+  return damage;
 }

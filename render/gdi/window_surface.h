@@ -21,11 +21,22 @@ constexpr COLORREF colorOf(Pixel pixel) {
              static_cast<BYTE>(pixel));
 }
 
+// Pixels are kept only this far from the client area's top-left corner, so
+// that a window of any size costs bounded memory. Drawing beyond is clipped as
+// drawing outside the client area is; a screen shows the window's background
+// there.
+constexpr int kStoredLimit = 2048;
+
 struct HWND__ {
   int width = 0;  // client area, in pixels
   int height = 0;
-  std::vector<Pixel> pixels;  // row by row from the top-left corner
+  int storedWidth = 0;  // the part of it held in `pixels`: at most kStoredLimit
+  int storedHeight = 0;
+  std::vector<Pixel> pixels;  // storedWidth per row, from the top-left corner
   Pixel background = 0;       // what a newly uncovered part shows
+  // What the screen may not show yet: the bounding box of the pixels changed
+  // since the last present and of the parts the window system lost.
+  RECT damage = {0, 0, 0, 0};
   // Shows the client area on a screen when a context is released; null for an
   // off-screen window.
   void (*present)(HWND window) = nullptr;
@@ -41,3 +52,23 @@ void resizeClientArea(HWND window, int width, int height);
 
 // The colour of a client pixel; the caller keeps x and y inside the area.
 COLORREF clientPixel(const HWND__& window, int x, int y);
+
+// Adds an area to the damage, clipped to the stored pixels.
+void addDamage(HWND window, const RECT& area);
+
+// The damage clipped to the stored pixels, which it leaves empty.
+RECT takeDamage(HWND window);
+
+// Marks the stored pixel (x, y) changed. Inline, as the drawing calls do it
+// for every pixel whose value they change.
+inline void markChanged(HWND window, LONG x, LONG y) {
+  RECT& d = window->damage;
+  if (d.left >= d.right) {
+    d = {x, y, x + 1, y + 1};
+    return;
+  }
+  if (x < d.left) d.left = x;
+  if (x >= d.right) d.right = x + 1;
+  if (y < d.top) d.top = y;
+  if (y >= d.bottom) d.bottom = y + 1;
+}

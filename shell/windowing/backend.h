@@ -37,3 +37,6 @@ void useBackend(const Backend& backend);
 void windowExposed(HWND window, const RECT& area);
 void windowResized(HWND window, int clientWidth, int clientHeight);
 void windowCloseRequested(HWND window);
+// The window system destroyed the window itself: the window goes as with
+// DestroyWindow, but without asking the backend to destroy it again.
+void windowDestroyed(HWND window);

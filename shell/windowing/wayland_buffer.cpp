@@ -52,12 +52,12 @@ constexpr std::uint32_t kOpaque = 0xFF000000;
 void copyScaled(const HWND__& window, int contentWidth, int contentHeight, int scale,
                 std::uint32_t* out) {
   const std::size_t stride = static_cast<std::size_t>(contentWidth) * scale;
-  const int storedWidth = std::min(window.width, contentWidth);
+  const int storedWidth = std::min(window.storedWidth, contentWidth);
   for (int y = 0; y < contentHeight; ++y) {
     std::uint32_t* row = out + static_cast<std::size_t>(y) * scale * stride;
     std::uint32_t* at = row;
-    if (y < window.height) {
-      const Pixel* from = window.pixels.data() + static_cast<std::size_t>(y) * window.width;
+    if (y < window.storedHeight) {
+      const Pixel* from = window.pixels.data() + static_cast<std::size_t>(y) * window.storedWidth;
       for (int x = 0; x < storedWidth; ++x, at += scale)
         std::fill_n(at, scale, from[x] | kOpaque);
     }

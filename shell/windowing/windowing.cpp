@@ -140,16 +140,26 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
   return wasVisible;
 }
 
-BOOL DestroyWindow(HWND hwnd) {
+namespace {
+
+// WM_DESTROY, then the window goes; the backend takes down its own part when
+// it did not go already.
+BOOL takeDown(HWND hwnd, bool withBackend) {
   Window* window = findWindow(hwnd);
   if (window == nullptr) return fail("not a window");
   if (window->destroying) return TRUE;
   window->destroying = true;
   window->procedure(hwnd, WM_DESTROY, 0, 0);
-  backend->destroyWindow(hwnd);
+  if (withBackend) backend->destroyWindow(hwnd);
   std::erase_if(posted, [hwnd](const MSG& m) { return m.hwnd == hwnd; });
   windows.remove_if([window](const Window& w) { return &w == window; });
   return TRUE;
+}
+
+}  // namespace
+
+BOOL DestroyWindow(HWND hwnd) {
+  return takeDown(hwnd, true);
 }
 
 BOOL GetMessageA(MSG* msg, HWND, UINT, UINT) {
@@ -255,4 +265,8 @@ void windowResized(HWND hwnd, int clientWidth, int clientHeight) {
 
 void windowCloseRequested(HWND hwnd) {
   if (findWindow(hwnd) != nullptr) posted.push_back(MSG{hwnd, WM_CLOSE, 0, 0, 0, {0, 0}});
+}
+
+void windowDestroyed(HWND hwnd) {
+  takeDown(hwnd, false);
 }

@@ -1,6 +1,7 @@
 // The windowing layer's backend for X11, through Xlib: one top-level X window
 // per window, its client area put on the screen from the window's surface,
-// and X events turned into the layer's exposures, resizes and close requests.
+// and X events turned into the layer's exposures, resizes, close requests and
+// destructions.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -9,31 +10,51 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
+#include <chrono>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "render/gdi/window_surface.h"
 #include "shell/windowing/backend.h"
 #include "shell/windowing/stock_icon.h"
+#include "shell/windowing/x11_visual.h"
 
 namespace {
+
+struct Size {
+  int width, height;
+  bool operator==(const Size&) const = default;
+};
 
 struct X11Window {
   HWND hwnd;
   ::Window id;
   GC gc;
-  int outerWidth, outerHeight;  // wanted, frame included
-  bool fitted;                  // client size set from the frame's extents
+  Size outer;  // wanted, frame included
+  // The client size last asked for, and the one before while its answer may
+  // still be on the way: any other size comes from the user.
+  Size asked, previous;
+  bool userSized = false;  // from then on the frame's extents no longer count
 };
 
 Display* display = nullptr;
 bool connectionLost = false;
+std::string protocolError;  // the first X error that was not expected
+PixelFormat pixelFormat;
+Colormap colormap = 0;  // ours, when the visual is not the default one
 std::vector<X11Window> xwindows;
+std::vector<::Window> everCreated;  // errors about these, once gone, are expected
+std::vector<char> scratch;          // converted pixels on their way to the server
+
+constexpr Size kNoSize = {-1, -1};
+constexpr auto kFrameExtentsWait = std::chrono::milliseconds(200);
 
 enum AtomName {
   kWmProtocols,
   kWmDeleteWindow,
   kNetWmName,
+  kNetWmIconName,
   kUtf8String,
   kNetWmPid,
   kNetFrameExtents,
@@ -42,15 +63,10 @@ enum AtomName {
   kNetWmIcon,
   kAtomCount
 };
-const char* const kAtomNames[] = {"WM_PROTOCOLS",
-                                  "WM_DELETE_WINDOW",
-                                  "_NET_WM_NAME",
-                                  "UTF8_STRING",
-                                  "_NET_WM_PID",
-                                  "_NET_FRAME_EXTENTS",
-                                  "_NET_REQUEST_FRAME_EXTENTS",
-                                  "_NET_SUPPORTED",
-                                  "_NET_WM_ICON"};
+const char* const kAtomNames[] = {
+    "WM_PROTOCOLS",   "WM_DELETE_WINDOW", "_NET_WM_NAME",       "_NET_WM_ICON_NAME",
+    "UTF8_STRING",    "_NET_WM_PID",      "_NET_FRAME_EXTENTS", "_NET_REQUEST_FRAME_EXTENTS",
+    "_NET_SUPPORTED", "_NET_WM_ICON"};
 static_assert(std::size(kAtomNames) == kAtomCount);
 Atom atoms[kAtomCount];
 
@@ -69,6 +85,25 @@ void markConnectionLost(Display*, void*) {
   connectionLost = true;
 }
 
+// Requests still on their way when a window is destroyed, by us or by another
+// client, fail with BadWindow or BadDrawable naming it; that is expected. Any
+// other error is recorded, in one line, and ends the message loop, instead of
+// Xlib's default of printing several lines and exiting on the spot.
+int recordError(Display* d, XErrorEvent* e) {
+  const bool ours =
+      std::find(everCreated.begin(), everCreated.end(), e->resourceid) != everCreated.end();
+  if ((ours && (e->error_code == BadWindow || e->error_code == BadDrawable)) ||
+      !protocolError.empty()) {
+    return 0;
+  }
+  char text[160], request[80];
+  XGetErrorText(d, e->error_code, text, sizeof text);
+  const std::string code = std::to_string(e->request_code);
+  XGetErrorDatabaseText(d, "XRequest", code.c_str(), code.c_str(), request, sizeof request);
+  protocolError = "X error on display '" + displayName() + "': " + text + " in request " + request;
+  return 0;
+}
+
 bool openDisplay(std::string& error) {
   if (display != nullptr) return true;
   if (displayName().empty()) {
@@ -82,13 +117,16 @@ bool openDisplay(std::string& error) {
   }
   XSetIOErrorHandler(quietIOError);
   XSetIOErrorExitHandler(display, markConnectionLost, nullptr);
-  const Visual* visual = DefaultVisual(display, DefaultScreen(display));
-  if (DefaultDepth(display, DefaultScreen(display)) < 24 || visual->red_mask != 0xFF0000 ||
-      visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) {
-    error = "X display '" + displayName() + "' is not a 24-bit true-colour display";
+  XSetErrorHandler(recordError);
+  const int screen = DefaultScreen(display);
+  if (!choosePixelFormat(display, screen, pixelFormat, error)) {
+    error = "X display '" + displayName() + "': " + error;
     XCloseDisplay(display);
     display = nullptr;
     return false;
+  }
+  if (pixelFormat.visual != DefaultVisual(display, screen)) {
+    colormap = XCreateColormap(display, RootWindow(display, screen), pixelFormat.visual, AllocNone);
   }
   XInternAtoms(display, const_cast<char**>(kAtomNames), kAtomCount, False, atoms);
   return true;
@@ -106,6 +144,16 @@ X11Window* findX11(::Window id) {
     if (w.id == id) return &w;
   }
   return nullptr;
+}
+
+// Lets go of what the backend holds for a window whose X window is gone or
+// about to go.
+void forget(HWND hwnd) {
+  const X11Window* w = findX11(hwnd);
+  if (w == nullptr) return;
+  XFreeGC(display, w->gc);
+  hwnd->present = nullptr;
+  std::erase_if(xwindows, [hwnd](const X11Window& x) { return x.hwnd == hwnd; });
 }
 
 // Captions are 8-bit text in the Windows code page; Latin-1 is close enough.
@@ -153,39 +201,91 @@ void setIcon(::Window id) {
                   static_cast<int>(data.size()));
 }
 
+// The program's own command line, for WM_COMMAND, which lets a session
+// manager start it again; empty where the system does not show it.
+std::vector<std::string> commandLine() {
+  std::ifstream file("/proc/self/cmdline", std::ios::binary);
+  std::vector<std::string> arguments;
+  std::string argument;
+  while (std::getline(file, argument, '\0'))
+    arguments.push_back(argument);
+  return arguments;
+}
+
+// The ICCCM properties, set together the standard way: names, size and
+// window manager hints, class, command and client machine.
+void setWmProperties(::Window id, const char* caption, const char* className, Size size) {
+  char* name = const_cast<char*>(caption);
+  XTextProperty text = {};
+  XStringListToTextProperty(&name, 1, &text);
+  XSizeHints sizeHints = {};
+  sizeHints.flags = PSize | PWinGravity;
+  sizeHints.width = size.width;
+  sizeHints.height = size.height;
+  sizeHints.win_gravity = NorthWestGravity;
+  XWMHints wmHints = {};
+  wmHints.flags = InputHint | StateHint;
+  wmHints.input = True;
+  wmHints.initial_state = NormalState;
+  std::string classText = className;
+  XClassHint classHint = {classText.data(), classText.data()};
+  std::vector<std::string> arguments = commandLine();
+  std::vector<char*> argv;
+  for (std::string& a : arguments)
+    argv.push_back(a.data());
+  XSetWMProperties(display, id, &text, &text, argv.data(), static_cast<int>(argv.size()),
+                   &sizeHints, &wmHints, &classHint);
+  if (text.value != nullptr) XFree(text.value);
+
+  const std::string utf8 = latin1ToUtf8(caption);
+  for (const AtomName property : {kNetWmName, kNetWmIconName}) {
+    XChangeProperty(display, id, atoms[property], atoms[kUtf8String], 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8.data()),
+                    static_cast<int>(utf8.size()));
+  }
+  const long pid = getpid();
+  XChangeProperty(display, id, atoms[kNetWmPid], XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&pid), 1);
+}
+
 void present(HWND hwnd) {
   const X11Window* w = findX11(hwnd);
-  if (w == nullptr || hwnd->width == 0 || hwnd->height == 0 || connectionLost) return;
-  const int screen = DefaultScreen(display);
-  XImage* image = XCreateImage(
-      display, DefaultVisual(display, screen), static_cast<unsigned>(DefaultDepth(display, screen)),
-      ZPixmap, 0, reinterpret_cast<char*>(hwnd->pixels.data()), static_cast<unsigned>(hwnd->width),
-      static_cast<unsigned>(hwnd->height), 32, hwnd->width * 4);
-  if (image == nullptr) return;
-  XPutImage(display, w->id, w->gc, image, 0, 0, 0, 0, static_cast<unsigned>(hwnd->width),
-            static_cast<unsigned>(hwnd->height));
-  image->data = nullptr;  // the pixels belong to the surface
-  XDestroyImage(image);
+  const RECT area = takeDamage(hwnd);
+  if (w == nullptr || connectionLost || area.left >= area.right) return;
+  putPixels(display, w->id, w->gc, pixelFormat, *hwnd, area, scratch);
   XFlush(display);
 }
 
-// Once the window manager says how thick its frame is, the client area
-// shrinks by it, so that the outer size is the one asked for.
+// Sizes the client area so that the outer size is the one asked for, frame
+// included, whenever the window manager says how thick its frame is (again):
+// managers publish the extents late, change them, or are replaced. A window
+// the user has resized keeps the user's size.
 void fitToFrame(X11Window& w) {
   Atom type;
   int format;
   unsigned long count, remaining;
   unsigned char* data = nullptr;
+  long extents[4] = {0, 0, 0, 0};  // left, right, top, bottom; none without a manager
   if (XGetWindowProperty(display, w.id, atoms[kNetFrameExtents], 0, 4, False, XA_CARDINAL, &type,
                          &format, &count, &remaining, &data) == Success &&
-      data != nullptr && count == 4 && format == 32 && !w.fitted) {
-    const long* extents = reinterpret_cast<const long*>(data);  // left, right, top, bottom
-    const long width = std::max(1L, w.outerWidth - extents[0] - extents[1]);
-    const long height = std::max(1L, w.outerHeight - extents[2] - extents[3]);
-    XResizeWindow(display, w.id, static_cast<unsigned>(width), static_cast<unsigned>(height));
-    w.fitted = true;
+      data != nullptr && count == 4 && format == 32) {
+    std::copy_n(reinterpret_cast<const long*>(data), 4, extents);
   }
   if (data != nullptr) XFree(data);
+  const Size client = {
+      static_cast<int>(std::clamp(w.outer.width - extents[0] - extents[1], 1L, 32767L)),
+      static_cast<int>(std::clamp(w.outer.height - extents[2] - extents[3], 1L, 32767L))};
+  if (w.userSized || client == w.asked) return;
+  w.previous = w.asked;
+  w.asked = client;
+  XResizeWindow(display, w.id, static_cast<unsigned>(client.width),
+                static_cast<unsigned>(client.height));
+}
+
+void configured(X11Window& w, Size size) {
+  if (size != w.asked && size != w.previous) w.userSized = true;
+  if (size == w.asked) w.previous = kNoSize;
+  windowResized(w.hwnd, size.width, size.height);
 }
 
 void handle(const XEvent& event) {
@@ -194,12 +294,24 @@ void handle(const XEvent& event) {
   switch (event.type) {
     case Expose: {
       const XExposeEvent& e = event.xexpose;
-      windowExposed(w->hwnd, RECT{e.x, e.y, e.x + e.width, e.y + e.height});
+      const RECT area = {e.x, e.y, e.x + e.width, e.y + e.height};
+      // What the server lost goes to the screen again even where the next
+      // paint changes nothing.
+      addDamage(w->hwnd, area);
+      windowExposed(w->hwnd, area);
       break;
     }
     case ConfigureNotify:
-      windowResized(w->hwnd, event.xconfigure.width, event.xconfigure.height);
+      configured(*w, {event.xconfigure.width, event.xconfigure.height});
       break;
+    case DestroyNotify: {
+      // Another client destroyed the window: as on Windows, the program hears
+      // of it as WM_DESTROY.
+      const HWND hwnd = w->hwnd;
+      forget(hwnd);
+      windowDestroyed(hwnd);
+      break;
+    }
     case ClientMessage:
       if (event.xclient.message_type == atoms[kWmProtocols] &&
           static_cast<Atom>(event.xclient.data.l[0]) == atoms[kWmDeleteWindow]) {
@@ -214,6 +326,40 @@ void handle(const XEvent& event) {
   }
 }
 
+Bool isFrameExtentsOf(Display*, XEvent* event, XPointer window) {
+  return event->type == PropertyNotify &&
+         event->xproperty.window == *reinterpret_cast<const ::Window*>(window) &&
+         event->xproperty.atom == atoms[kNetFrameExtents];
+}
+
+// Asks the window manager for the frame's extents before the window is shown
+// and waits briefly for the answer, so that the window appears at its final
+// size rather than jumping to it. Managers that don't know the request are not
+// asked.
+void awaitFrameExtents(X11Window& w) {
+  if (!windowManagerSupports(atoms[kNetRequestFrameExtents])) return;
+  XEvent request = {};
+  request.xclient.type = ClientMessage;
+  request.xclient.window = w.id;
+  request.xclient.message_type = atoms[kNetRequestFrameExtents];
+  request.xclient.format = 32;
+  XSendEvent(display, DefaultRootWindow(display), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &request);
+  const auto deadline = std::chrono::steady_clock::now() + kFrameExtentsWait;
+  XEvent answer;
+  while (!connectionLost) {
+    if (XCheckIfEvent(display, &answer, isFrameExtentsOf, reinterpret_cast<XPointer>(&w.id))) {
+      fitToFrame(w);
+      return;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    pollfd connection = {ConnectionNumber(display), POLLIN, 0};
+    poll(&connection, 1, static_cast<int>(left.count()) + 1);
+  }
+}
+
 bool lost(std::string& error) {
   error = "lost the connection to X display '" + displayName() + "'";
   return false;
@@ -224,41 +370,38 @@ bool createWindow(HWND hwnd, const char* className, const char* caption, bool st
   if (!openDisplay(error)) return false;
   const int screen = DefaultScreen(display);
   XSetWindowAttributes attributes = {};
-  attributes.background_pixel = hwnd->background;  // shown before the first paint
-  attributes.bit_gravity = NorthWestGravity;       // enlarging keeps the picture in place
+  attributes.background_pixel =
+      devicePixel(pixelFormat, hwnd->background);  // shown before the first paint
+  attributes.border_pixel = 0;
+  attributes.bit_gravity = NorthWestGravity;  // enlarging keeps the picture in place
+  // The server keeps what is covered, where it can, so uncovering costs no
+  // paint.
+  attributes.backing_store = WhenMapped;
+  attributes.colormap = colormap;
   attributes.event_mask = ExposureMask | StructureNotifyMask | PropertyChangeMask;
-  const ::Window id = XCreateWindow(
-      display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(hwnd->width),
-      static_cast<unsigned>(hwnd->height), 0, DefaultDepth(display, screen), InputOutput,
-      DefaultVisual(display, screen), CWBackPixel | CWBitGravity | CWEventMask, &attributes);
-
-  XStoreName(display, id, caption);
-  const std::string utf8 = latin1ToUtf8(caption);
-  XChangeProperty(display, id, atoms[kNetWmName], atoms[kUtf8String], 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(utf8.data()),
-                  static_cast<int>(utf8.size()));
-  std::string classText = className;
-  XClassHint classHint = {classText.data(), classText.data()};
-  XSetClassHint(display, id, &classHint);
+  const unsigned long mask = CWBackPixel | CWBorderPixel | CWBitGravity | CWBackingStore |
+                             CWEventMask | (colormap != 0 ? CWColormap : 0);
+  const Size size = {hwnd->width, hwnd->height};
+  const ::Window id =
+      XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(size.width),
+                    static_cast<unsigned>(size.height), 0, pixelFormat.depth, InputOutput,
+                    pixelFormat.visual, mask, &attributes);
+  everCreated.push_back(id);
+  setWmProperties(id, caption, className, size);
   XSetWMProtocols(display, id, &atoms[kWmDeleteWindow], 1);
   if (stockIcon) setIcon(id);
-  const long pid = getpid();
-  XChangeProperty(display, id, atoms[kNetWmPid], XA_CARDINAL, 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(&pid), 1);
 
-  xwindows.push_back(
-      {hwnd, id, XCreateGC(display, id, 0, nullptr), hwnd->width, hwnd->height, false});
+  X11Window& w = xwindows.emplace_back(
+      X11Window{hwnd, id, XCreateGC(display, id, 0, nullptr), size, size, kNoSize});
   hwnd->present = present;
-  if (windowManagerSupports(atoms[kNetRequestFrameExtents])) {
-    XEvent request = {};
-    request.xclient.type = ClientMessage;
-    request.xclient.window = id;
-    request.xclient.message_type = atoms[kNetRequestFrameExtents];
-    request.xclient.format = 32;
-    XSendEvent(display, RootWindow(display, screen), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &request);
+  awaitFrameExtents(w);
+  XSync(display, False);
+  if (connectionLost) return lost(error);
+  if (!protocolError.empty()) {
+    error = protocolError;
+    forget(hwnd);
+    return false;
   }
-  XFlush(display);
   return true;
 }
 
@@ -276,11 +419,9 @@ void showWindow(HWND hwnd, bool visible) {
 void destroyWindow(HWND hwnd) {
   const X11Window* w = findX11(hwnd);
   if (w == nullptr) return;
-  XFreeGC(display, w->gc);
   XDestroyWindow(display, w->id);
+  forget(hwnd);
   XFlush(display);
-  hwnd->present = nullptr;
-  std::erase_if(xwindows, [hwnd](const X11Window& x) { return x.hwnd == hwnd; });
 }
 
 bool pumpEvents(bool wait, std::string& error) {
@@ -289,16 +430,19 @@ bool pumpEvents(bool wait, std::string& error) {
     error = "no window to wait for";
     return false;
   }
-  if (connectionLost) return lost(error);
   bool handled = false;
   for (;;) {
-    while (XPending(display) > 0 && !connectionLost) {
+    while (XPending(display) > 0 && !connectionLost && protocolError.empty()) {
       XEvent event;
       XNextEvent(display, &event);
       handle(event);
       handled = true;
     }
     if (connectionLost) return lost(error);
+    if (!protocolError.empty()) {
+      error = protocolError;
+      return false;
+    }
     if (handled || !wait) return true;
     pollfd connection = {ConnectionNumber(display), POLLIN, 0};
     poll(&connection, 1, -1);
@@ -313,6 +457,8 @@ void shutdown() {
     XDestroyWindow(display, w.id);
   }
   xwindows.clear();
+  if (colormap != 0) XFreeColormap(display, colormap);
+  colormap = 0;
   // Safe after a lost connection too: Xlib then only frees what it holds.
   XCloseDisplay(display);
   display = nullptr;

@@ -1,0 +1,66 @@
+# shellcheck shell=bash
+# Sourced by the X11 tests: a private Xvfb, the program on it, and waiting on
+# conditions with deadlines. Arguments: the program, the reference picture
+# and x_probe.
+set -euo pipefail
+readonly program=$1 picture=$2 x_probe=$3
+shift 3
+# Without a tool the test proves nothing either way: skipped.
+require() { for tool; do command -v "$tool" >/dev/null || { echo "skip: no $tool"; exit 77; }; done; }
+require Xvfb xdotool xprop xwininfo import compare convert
+
+scratch=$(mktemp -d)
+pids=()
+trap 'kill -9 "${pids[@]}" 2>/dev/null; rm -rf "$scratch"' EXIT
+
+fail() { echo "FAIL (lines ${BASH_LINENO[*]}): $*" >&2; exit 1; }
+
+# until_within SECONDS COMMAND...: runs the command until it succeeds or time
+# is up; TIME_SCALE times as long for a slow (sanitized) build.
+until_within() {
+  local deadline=$((${EPOCHREALTIME/./} + $1 * ${TIME_SCALE:-1} * 1000000)) && shift
+  until "$@"; do
+    ((${EPOCHREALTIME/./} < deadline)) || return 1
+    sleep 0.01
+  done
+}
+
+# start_x [Xvfb options...]: a server on a free display, as DISPLAY.
+start_x() {
+  local file=$scratch/display${#pids[@]}
+  Xvfb -displayfd 3 -nolisten tcp -noreset "$@" 3>"$file" 2>/dev/null &
+  pids+=($!)
+  until_within 10 grep -qs . "$file" || fail "Xvfb did not start"
+  export DISPLAY=:$(<"$file")
+}
+
+# start_program [arguments...]: sets pid, and window once it is viewable.
+start_program() {
+  "$program" "$@" 2>"$scratch/stderr" &
+  pid=$!
+  pids+=("$pid")
+  until_within 5 eval 'window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)' \
+    || fail "no window appeared: $(<"$scratch/stderr")"
+}
+
+# shows W H [EXPECTED]: the client area's top-left W x H pixels are those of
+# the expected image, by default the picture.
+shows() {
+  import -window "$window" -depth 8 -crop "$1x$2+0+0" +repage "$scratch/shot.png" 2>/dev/null &&
+    convert "${3:-$picture}" -crop "$1x$2+0+0" +repage "$scratch/want.png" &&
+    [ "$(compare -metric AE "$scratch/want.png" "$scratch/shot.png" null: 2>&1)" = 0 ]
+}
+
+# exits_with CODE SECONDS: the program ends with CODE within SECONDS, and
+# having said nothing if CODE is 0.
+exits_with() {
+  # The shell reaps its children as they end, so a gone process has ended.
+  until_within "$2" eval '! kill -0 "$pid" 2>/dev/null' || fail "still running after $2 s"
+  local status=0
+  wait "$pid" || status=$?
+  [ "$status" = "$1" ] || fail "exit status $status, not $1: $(<"$scratch/stderr")"
+  [ "$status" != 0 ] || [ ! -s "$scratch/stderr" ] || fail "said: $(<"$scratch/stderr")"
+}
+
+# The client area's size as W H.
+client_size() { xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {print w, $2}'; }

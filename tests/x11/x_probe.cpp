@@ -1,0 +1,38 @@
+// A small X client for the tests.
+//   x_probe close WINDOW  asks the window to close, as a window manager does
+//   x_probe frames        prints "ready", then until killed "size ID W H" for
+//                         every size a top-level window takes, border
+//                         included, and "map ID" when one is mapped
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv) {
+  Display* display = XOpenDisplay(nullptr);
+  if (argc < 2 || display == nullptr) return 2;
+  if (std::string(argv[1]) == "close" && argc == 3) {
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = std::strtoul(argv[2], nullptr, 0);
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+  } else if (std::string(argv[1]) == "frames") {
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, False);
+    std::printf("ready\n");
+    for (XEvent event;;) {
+      std::fflush(stdout);
+      XNextEvent(display, &event);
+      if (event.type == MapNotify) std::printf("map 0x%lx\n", event.xmap.window);
+      if (event.type != ConfigureNotify) continue;
+      const XConfigureEvent& c = event.xconfigure;
+      std::printf("size 0x%lx %d %d\n", c.window, c.width + 2 * c.border_width,
+                  c.height + 2 * c.border_width);
+    }
+  }
+  XCloseDisplay(display);
+}
