@@ -1,6 +1,7 @@
 #pragma once
 
-// Running the Windows build of the program under Wine, for its benchmark. Wine is told which prefix to use by WINEPREFIX, as usual.
+// Running the Windows build of the program under Wine, for its benchmark. Wine is told which prefix
+// to use by WINEPREFIX, as usual.
 
 #include <string>
 #include <vector>
