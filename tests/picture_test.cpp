@@ -72,6 +72,7 @@ TEST(DrawFractal, OutOfPensStillDrawsEveryColour) {
   std::vector<HPEN> taken;
   while (HPEN pen = CreatePen(PS_SOLID, 1, RGB(9, 9, 9)))
     taken.push_back(pen);
+  EXPECT_GT(taken.size(), 1000u) << "the pictures drawn before left pens behind";
   HWND__ window = makeOffscreenWindow(kGridSize, kGridSize, kUntouched);
   DrawFractal(&window);
   expectPicture(window);
@@ -124,8 +125,13 @@ TEST(Lines, EveryDirectionEndPointLeftOutClippedAsWhole) {
   MoveToEx(dc, -100000000, 5, nullptr);
   EXPECT_TRUE(LineTo(dc, 100000000, 5));  // far-reaching, yet only ten pixels to set
   EXPECT_FALSE(LineTo(dc, 1 << 30, 0));   // beyond what coordinates may be
+  for (const POINT p : {POINT{10, 2}, POINT{2, 10}, POINT{-1, 2}}) {  // pixels just outside
+    MoveToEx(dc, p.x, p.y, nullptr);
+    LineTo(dc, p.x + 1, p.y + 1);
+  }
   ReleaseDC(&window, dc);
-  EXPECT_EQ(clientPixel(window, 9, 5), RGB(0, 0, 0));
+  for (int i = 0; i < 100; ++i)
+    EXPECT_EQ(clientPixel(window, i % 10, i / 10), i / 10 == 5 ? RGB(0, 0, 0) : kUntouched) << i;
 }
 
 TEST(Handles, StaleSelectedAndForeignHandlesAreRefused) {

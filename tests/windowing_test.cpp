@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "render/gdi/window_surface.h"
+#include "shell/windowing/stock_icon.h"
 #include "shell/windowing/windowing.h"
 #include "tests/fake_backend.h"
 
@@ -91,6 +92,16 @@ TEST(Windowing, PaintsWhileInvalidPostedMessagesFirstQuitBeforePaint) {
   EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), -1);
   EXPECT_STREQ(GetLastErrorText(), "the server went away");
   fake.failure.clear();
+}
+
+// The stock icon as designed: a plain window with a title bar at each size.
+TEST(Windowing, StockIconIsTheDesignedGlyph) {
+  unsigned long long hash = 1469598103934665603ull;  // FNV-1a over the pixels
+  for (const int size : {16, 32, 48}) {
+    for (const std::uint32_t pixel : stockApplicationIcon(size))
+      hash = (hash ^ pixel) * 1099511628211ull;
+  }
+  EXPECT_EQ(hash, 0x5d170d42d4c5c857ull);
 }
 
 }  // namespace
