@@ -134,6 +134,37 @@ TEST(Lines, EveryDirectionEndPointLeftOutClippedAsWhole) {
     EXPECT_EQ(clientPixel(window, i % 10, i / 10), i / 10 == 5 ? RGB(0, 0, 0) : kUntouched) << i;
 }
 
+// A screen is sent the box of the pixels that changed and what it lost; a
+// window keeps pixels near its corner only, and gains them as it grows.
+TEST(Surface, DamageStorageAndGrowth) {
+  HWND__ window = makeOffscreenWindow(40, 30, kUntouched);
+  takeDamage(&window);
+  HDC dc = GetDC(&window);
+  for (int again = 0; again < 2; ++again) {
+    MoveToEx(dc, 5, 6, nullptr);
+    LineTo(dc, 6, 7);
+    MoveToEx(dc, 30, 20, nullptr);
+    LineTo(dc, 20, 25);
+    const RECT d = takeDamage(&window), expected = again ? RECT{0, 0, 0, 0} : RECT{5, 6, 31, 26};
+    EXPECT_TRUE(d.left == expected.left && d.top == expected.top && d.right == expected.right &&
+                d.bottom == expected.bottom)
+        << d.left << "," << d.top << "," << d.right << "," << d.bottom;
+  }
+  ReleaseDC(&window, dc);
+  addDamage(&window, {-5, 28, 100, 100});
+  const RECT lost = takeDamage(&window);
+  EXPECT_TRUE(lost.left == 0 && lost.top == 28 && lost.right == 40 && lost.bottom == 30);
+
+  resizeClientArea(&window, 2100, 30);
+  dc = GetDC(&window);
+  MoveToEx(dc, 0, 9, nullptr);
+  LineTo(dc, 2100, 9);
+  ReleaseDC(&window, dc);
+  EXPECT_EQ(clientPixel(window, 2047, 9), RGB(0, 0, 0));
+  EXPECT_EQ(clientPixel(window, 2048, 8), kUntouched);  // not the next row's first
+  EXPECT_EQ(clientPixel(window, 5, 6), RGB(0, 0, 0)) << "kept across the resize";
+}
+
 TEST(Handles, StaleSelectedAndForeignHandlesAreRefused) {
   HWND__ window = makeOffscreenWindow(4, 4, kUntouched), other = window;
   HDC dc = GetDC(&window);
