@@ -29,10 +29,6 @@ constexpr auto kShades = [] {
 
 }  // namespace
 
-int shadeOf(int steps) {
-  return shade(steps);
-}
-
 void drawPoint(HDC dc, int x, int y) {
   // A line leaves out its end point, so this sets exactly (x, y).
   MoveToEx(dc, x, y, nullptr);

@@ -2,10 +2,6 @@
 
 #include "render/win32.h"
 
-// The grey level of a pixel that escaped at the given step (0 to 99): 255 for
-// the first step, darkening linearly, down to 2 for the last.
-int shadeOf(int steps);
-
 // Sets pixel (x, y) of dc in the colour of the current pen.
 void drawPoint(HDC dc, int x, int y);
 

@@ -44,14 +44,6 @@ void expectPicture(const HWND__& window) {
   }
 }
 
-TEST(Shade, ListedValuesAndTheFloorOfEachShare) {
-  EXPECT_EQ(shadeOf(0), 255);
-  EXPECT_EQ(shadeOf(50), 127);
-  EXPECT_EQ(shadeOf(99), 2);
-  for (int steps = 0; steps < 100; ++steps)
-    EXPECT_EQ(shadeOf(steps), 255 * (100 - steps) / 100) << steps;
-}
-
 TEST(DrawFractal, ExactEveryTimeClippedToTheAreaWithoutAllocating) {
   HWND__ window = makeOffscreenWindow(kGridSize, kGridSize, kUntouched);
   const long before = allocations;
