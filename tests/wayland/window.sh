@@ -31,7 +31,7 @@ within() {
 }
 unset DISPLAY MANDELBROT_BACKEND
 export LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0
-export XDG_RUNTIME_DIR=$dir WAYLAND_DISPLAY=mandelbrot-test
+export XDG_RUNTIME_DIR=$dir WAYLAND_DISPLAY=wayland-0
 
 # No compositor where one is asked for: one line, exit 1.
 MANDELBROT_BACKEND=wayland "$program" 2>"$dir/err"
@@ -43,7 +43,8 @@ weston --backend=headless-backend.so --use-pixman --socket=$WAYLAND_DISPLAY \
 weston_pid=$!
 within 10 test -S "$dir/$WAYLAND_DISPLAY" || fail "weston did not start: $(tail -3 "$dir/weston.log")"
 
-"$program" >/dev/null 2>"$dir/err" &
+# Found by its default socket, as in a session that names none.
+env -u WAYLAND_DISPLAY "$program" >/dev/null 2>"$dir/err" &
 app=$!
 # The window is where weston's shell put it. Only the picture has pure white
 # below the panel, and its corners are white, so the white's bounding box is

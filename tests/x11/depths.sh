@@ -6,6 +6,9 @@
 start_x "$@"
 start_program
 depth=$(xwininfo -id "$window" | awk '/Depth:/ {print $2}')
+# The screen's own depth where it has a true-colour visual of it, not a
+# deeper one that a 15- or 16-bit display without compositing lacks.
+[ "$depth" = "$(xwininfo -root | awk '/Depth:/ {print $2}')" ] || fail "window depth $depth"
 ((depth < 24)) || { until_within 5 shows 554 554 && exit 0; fail "the picture is not exact"; }
 # Each grey of the picture with the colour the screen shows at its pixels, as
 # one RGBA tuple: grey, red, green, blue. Every grey once, no channel darker
