@@ -1,9 +1,10 @@
 #pragma once
 
 // What the windowing layer needs from the window system beneath it: one table
-// of calls per system (x11_backend.cpp), chosen once at start, and a fake in
-// the tests. The backend reports what happens to its windows through the
-// calls at the end, which are the layer's.
+// of calls per system (x11_backend.cpp, wayland_backend.cpp), chosen once at
+// start (backend_choice.cpp), and a fake in the tests. The backend reports
+// what happens to its windows through the calls at the end, which are the
+// layer's.
 
 #include <string>
 
