@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "fractal/escape_test.h"
+#include "fractal/escape_map.h"
 
 namespace {
 
@@ -17,13 +17,15 @@ constexpr int shade(int steps) {
   return static_cast<std::uint8_t>(static_cast<std::int16_t>(value));
 }
 
-// Every escape step's grey, worked out once by the compiler.
-constexpr auto kShades = [] {
-  std::array<COLORREF, kIterationLimit> colors{};
+// Every escape step's grey, and black for the members, whose entry in the
+// escape map is the iteration limit; worked out once by the compiler.
+constexpr auto kColors = [] {
+  std::array<COLORREF, kIterationLimit + 1> colors{};
   for (int steps = 0; steps < kIterationLimit; ++steps) {
     const auto level = static_cast<BYTE>(shade(steps));
     colors[steps] = RGB(level, level, level);
   }
+  colors[kIterationLimit] = RGB(0, 0, 0);
   return colors;
 }();
 
@@ -38,11 +40,13 @@ void drawPoint(HDC dc, int x, int y) {
 void DrawFractal(HWND hwnd) {
   HDC dc = GetDC(hwnd);
   if (dc == nullptr) return;  // nowhere to draw: the next paint tries again
-  int steps = 0;
+  // The whole grid's escape steps first, in vector lanes; static, as it is
+  // larger than a small stack should hold.
+  static EscapeMap steps;
+  escapeMap(kIterationLimit, steps);
   for (int y = 0; y < kGridSize; ++y) {
     for (int x = 0; x < kGridSize; ++x) {
-      COLORREF color = RGB(0, 0, 0);
-      if (isMandelbrot(x, y, kIterationLimit, &steps) == 0) color = kShades[steps];
+      const COLORREF color = kColors[steps[y * kGridSize + x]];
       HPEN hpen = CreatePen(PS_SOLID, 1, color);
       HGDIOBJ pen = hpen;
       if (hpen == nullptr) {

@@ -1,11 +1,19 @@
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 #include <gtest/gtest.h>
 
 #include "fractal/complex.h"
+#include "fractal/escape_lanes.h"
 #include "fractal/escape_test.h"
 #include "tests/reference_picture.h"
+
+// Test names and messages show a path by its name.
+void PrintTo(EscapePath path, std::ostream* out) {
+  *out << escapePathName(path);
+}
 
 namespace {
 
@@ -68,5 +76,43 @@ TEST(EscapeTest, WholeGridAgreesWithTheKnownFiguresAndTheReference) {
     EXPECT_EQ(histogram[steps], expected[steps]) << steps;
   EXPECT_EQ(histogram[99], 10);
 }
+
+// The lanes compare the squared modulus with a threshold instead of rounding
+// its root to float: the same answer for millions of doubles either side.
+TEST(EscapeMap, TheThresholdDecidesAsTheRootDoes) {
+  const auto bits = std::bit_cast<std::uint64_t>(kEscapeThreshold);
+  for (std::uint64_t b = bits - 2'000'000; b <= bits + 2'000'000; ++b) {
+    const double q = std::bit_cast<double>(b);
+    ASSERT_EQ(static_cast<float>(std::sqrt(q)) > 2.0f, q > kEscapeThreshold) << std::hexfloat << q;
+  }
+  for (const double q : {0.0, -1.0, HUGE_VAL, double{NAN}})
+    EXPECT_EQ(static_cast<float>(std::sqrt(q)) > 2.0f, q > kEscapeThreshold) << q;
+}
+
+// Every path this processor has, forced in turn, gives isMandelbrot's result
+// for every pixel, at the picture's limit and at limits that end groups early.
+class EscapePaths : public testing::TestWithParam<EscapePath> {};
+
+TEST_P(EscapePaths, AgreeWithTheEscapeTestOnEveryPixel) {
+  for (const int limit : {100, 7, 0}) {
+    EscapeMap map;
+    map.fill(0xEE);
+    if (!escapeMapOn(GetParam(), static_cast<std::uint8_t>(limit), map)) {
+      GTEST_SKIP() << "not on this processor";
+    }
+    for (int y = 0; y < kGridSize; ++y) {
+      for (int x = 0; x < kGridSize; ++x) {
+        int steps = limit;
+        isMandelbrot(x, y, limit, &steps);
+        ASSERT_EQ(map[y * kGridSize + x], steps) << x << "," << y << " limit " << limit;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(All, EscapePaths,
+                         testing::Values(EscapePath::kScalar, EscapePath::kSse2, EscapePath::kAvx2,
+                                         EscapePath::kAvx512, EscapePath::kNeon),
+                         [](const auto& info) { return escapePathName(info.param); });
 
 }  // namespace

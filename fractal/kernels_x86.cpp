@@ -1,0 +1,12 @@
+// The escape kernels of a 32-bit x86 build, which needs SSE2 anyway: without
+// it, floating point would run on the x87 unit and skip roundings.
+
+#include "fractal/escape_kernels.h"
+
+std::span<const EscapeKernel> escapeKernels() {
+  static const EscapeKernel kernels[] = {
+      {EscapePath::kSse2, escapeSse2, true},
+      {EscapePath::kScalar, escapeScalar, true},
+  };
+  return kernels;
+}
