@@ -23,9 +23,7 @@ struct Avx2Lanes {
   static Doubles widen(Floats a) { return _mm256_cvtps_pd(a); }
   static Floats narrow(Doubles a) { return _mm256_cvtpd_ps(a); }
   static Floats add(Floats a, Floats b) { return _mm_add_ps(a, b); }
-  static Doubles add(Doubles a, Doubles b) { return _mm256_add_pd(a, b); }
   static Doubles mul(Doubles a, Doubles b) { return _mm256_mul_pd(a, b); }
-  static Doubles splat(double v) { return _mm256_set1_pd(v); }
   static Doubles mulAdd(Doubles a, Doubles b, Doubles c) { return _mm256_fmadd_pd(a, b, c); }
   static Doubles mulSub(Doubles a, Doubles b, Doubles c) { return _mm256_fmsub_pd(a, b, c); }
   static Mask stillIn(Mask in, Doubles q) {
@@ -44,5 +42,5 @@ struct Avx2Lanes {
 }  // namespace
 
 void escapeAvx2(std::uint8_t limit, std::uint8_t* map) {
-  escape_lanes::escapeGrid<Avx2Lanes, 4>(limit, map);
+  escape_lanes::escapeGrid<Avx2Lanes, 5>(limit, map);
 }

@@ -25,9 +25,7 @@ struct Avx512Lanes {
   static Doubles widen(Floats a) { return _mm512_maskz_cvtps_pd(0xFF, a); }
   static Floats narrow(Doubles a) { return _mm512_maskz_cvtpd_ps(0xFF, a); }
   static Floats add(Floats a, Floats b) { return _mm256_add_ps(a, b); }
-  static Doubles add(Doubles a, Doubles b) { return _mm512_add_pd(a, b); }
   static Doubles mul(Doubles a, Doubles b) { return _mm512_mul_pd(a, b); }
-  static Doubles splat(double v) { return _mm512_set1_pd(v); }
   static Doubles mulAdd(Doubles a, Doubles b, Doubles c) { return _mm512_fmadd_pd(a, b, c); }
   static Doubles mulSub(Doubles a, Doubles b, Doubles c) { return _mm512_fmsub_pd(a, b, c); }
   // The lanes of `in` where q > threshold does not hold.

@@ -9,10 +9,11 @@
 // it rounds: z and c are floats, the real part of z * z is the double
 // zr * zr - zi * zi rounded to float, the imaginary part the double
 // 2 * zi * zr rounded to float, the sums with c are float sums, and the
-// squared modulus is a double. Each product is of a float and a float or a
-// power of two, exact in double, so a fused multiply-add, which the kernels
-// use where the processor has one, rounds just as the separate operations do;
-// and no product is ever rounded to float before an addition.
+// squared modulus is a double. Each product is of two floats, exact in
+// double, and zi * zr + zi * zr is its exact double; so a fused multiply-add,
+// which the kernels use where the processor has one, rounds just as the
+// separate operations do, and no product is ever rounded to float before an
+// addition.
 //
 // The one change is the escape test. float(sqrt(q)) > 2 holds exactly when the
 // double root of q exceeds m = 2 + 2^-23, the midpoint between 2 and the next
@@ -23,7 +24,7 @@
 // decreases, so the test is q > Q + 2^-50; NaN and negative q fail both forms,
 // and infinity passes both.
 
-#include <climits>
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -57,7 +58,10 @@ struct Cursor {
 };
 
 // A group on the next pixels, or a retired one when none are left: it
-// iterates c = 0, which never escapes, until every other group is done.
+// iterates c = 0, which never escapes, until every other group is done, and
+// counts from so far below any limit that it never reaches one.
+constexpr int kRetired = -(1 << 30);
+
 template <typename L>
 Group<L> started(Cursor& next) {
   Group<L> g;
@@ -68,7 +72,7 @@ Group<L> started(Cursor& next) {
   g.y = next.y;
   if (next.y == kGridSize) {
     g.cre = g.cim = L::broadcast(0.0f);
-    g.i = INT_MIN;
+    g.i = kRetired;
     return g;
   }
   g.cre = L::load(next.re + next.x);
@@ -98,13 +102,12 @@ void finish(typename L::Counts counts, int x, int y, std::uint8_t* out) {
 template <typename L>
 void iterate(Group<L>& g) {
   const auto re = L::add(L::narrow(L::mulSub(g.re, g.re, g.im2)), g.cre);
-  const auto im = L::add(L::narrow(L::mul(L::mul(g.im, L::splat(2.0)), g.re)), g.cim);
+  const auto im = L::add(L::narrow(L::mulAdd(g.im, g.re, L::mul(g.im, g.re))), g.cim);
   g.re = L::widen(re);
   g.im = L::widen(im);
   g.im2 = L::mul(g.im, g.im);
   g.in = L::stillIn(g.in, L::mulAdd(g.re, g.re, g.im2));
   g.steps = L::count(g.steps, g.in);
-  ++g.i;
 }
 
 // Each group is one long chain of dependent operations; running kGroups of
@@ -124,8 +127,13 @@ void escapeGrid(std::uint8_t limit, std::uint8_t* out) {
   [&]<std::size_t... n>(std::index_sequence<n...>) {
     Group<L> groups[kGroups] = {(static_cast<void>(n), started<L>(next))...};
     for (int live = ((groups[n].y < kGridSize) + ...); live > 0;) {
-      while (!(done(groups[n], limit) | ...))
+      // All run until the first of them is done: out of lanes, or at the
+      // limit, which the rounds count down to.
+      const int rounds = std::min({(limit - groups[n].i)...});
+      int round = 0;
+      for (; round < rounds && !(L::none(groups[n].in) | ...); ++round)
         (iterate(groups[n]), ...);
+      ((groups[n].i += round), ...);
       const auto restart = [&](Group<L>& g) {
         if (g.y == kGridSize || !done(g, limit)) return;
         finish<L>(g.steps, g.x, g.y, out);

@@ -22,9 +22,7 @@ struct NeonLanes {
   static Doubles widen(Floats a) { return vcvt_f64_f32(a); }
   static Floats narrow(Doubles a) { return vcvt_f32_f64(a); }
   static Floats add(Floats a, Floats b) { return vadd_f32(a, b); }
-  static Doubles add(Doubles a, Doubles b) { return vaddq_f64(a, b); }
   static Doubles mul(Doubles a, Doubles b) { return vmulq_f64(a, b); }
-  static Doubles splat(double v) { return vdupq_n_f64(v); }
   static Doubles mulAdd(Doubles a, Doubles b, Doubles c) { return vfmaq_f64(c, a, b); }
   static Doubles mulSub(Doubles a, Doubles b, Doubles c) { return vnegq_f64(vfmsq_f64(c, a, b)); }
   static Mask stillIn(Mask in, Doubles q) {
@@ -39,5 +37,5 @@ struct NeonLanes {
 }  // namespace
 
 void escapeNeon(std::uint8_t limit, std::uint8_t* map) {
-  escape_lanes::escapeGrid<NeonLanes, 4>(limit, map);
+  escape_lanes::escapeGrid<NeonLanes, 6>(limit, map);
 }

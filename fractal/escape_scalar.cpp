@@ -21,9 +21,7 @@ struct ScalarLanes {
   static Doubles widen(Floats a) { return a; }
   static Floats narrow(Doubles a) { return static_cast<float>(a); }
   static Floats add(Floats a, Floats b) { return a + b; }
-  static Doubles add(Doubles a, Doubles b) { return a + b; }
   static Doubles mul(Doubles a, Doubles b) { return a * b; }
-  static Doubles splat(double v) { return v; }
   static Doubles mulAdd(Doubles a, Doubles b, Doubles c) { return a * b + c; }
   static Doubles mulSub(Doubles a, Doubles b, Doubles c) { return a * b - c; }
   static Mask stillIn(Mask in, Doubles q) { return in && !(q > kEscapeThreshold); }

@@ -25,9 +25,7 @@ struct Sse2Lanes {
   static Doubles widen(Floats a) { return _mm_cvtps_pd(a); }
   static Floats narrow(Doubles a) { return _mm_cvtpd_ps(a); }
   static Floats add(Floats a, Floats b) { return _mm_add_ps(a, b); }
-  static Doubles add(Doubles a, Doubles b) { return _mm_add_pd(a, b); }
   static Doubles mul(Doubles a, Doubles b) { return _mm_mul_pd(a, b); }
-  static Doubles splat(double v) { return _mm_set1_pd(v); }
   static Doubles mulAdd(Doubles a, Doubles b, Doubles c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }
   static Doubles mulSub(Doubles a, Doubles b, Doubles c) { return _mm_sub_pd(_mm_mul_pd(a, b), c); }
   static Mask stillIn(Mask in, Doubles q) {
