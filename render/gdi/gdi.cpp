@@ -63,13 +63,14 @@ void freePen(int slot) {
   freeSlots[freeCount++] = slot;
 }
 
-// Stock pens are never freed, so they keep no count.
+// Stock pens keep a count too, though they are never freed: one branch
+// fewer on the way of every pixel.
 void select(int slot) {
-  if (!isStock(slot)) ++pens[slot].selections;
+  ++pens[slot].selections;
 }
 
 void deselect(int slot) {
-  if (!isStock(slot)) --pens[slot].selections;
+  --pens[slot].selections;
 }
 
 // Device contexts, a few at a time as on Windows.
@@ -189,9 +190,8 @@ void axisRange(std::int64_t start, std::int64_t step, std::int64_t limit, std::i
   }
 }
 
-// Sets a pixel whose value changes, and marks it damaged. Kept out of line so
-// that LineTo's one-pixel path stays short enough to inline into a loop.
-[[gnu::noinline]] void changePixel(HWND window, std::int64_t x, std::int64_t y, Pixel pixel) {
+// Sets a pixel whose value changes, and marks it damaged.
+void changePixel(HWND window, std::int64_t x, std::int64_t y, Pixel pixel) {
   window->pixels[static_cast<std::size_t>(y * window->storedWidth + x)] = pixel;
   markChanged(window, static_cast<LONG>(x), static_cast<LONG>(y));
 }
@@ -206,6 +206,7 @@ HDC GetDC(HWND hwnd) {
       context.handle = handleBits(kContextTag, slot, context.generation);
       context.window = hwnd;
       context.pen = kStockBlackPen;
+      select(kStockBlackPen);
       context.dcPen = 0;
       context.position = {0, 0};
       return reinterpret_cast<HDC>(std::uintptr_t{context.handle});
