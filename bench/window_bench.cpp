@@ -1,7 +1,8 @@
 // Times the real program on a private Xvfb: from start to the complete
-// picture on screen, CPU while idle afterwards, peak resident memory, and CPU
-// while another window is dragged over it, with and without backing store on
-// the server (Xvfb -bs, +bs).
+// picture on screen, side by side with a minimal client that only puts the
+// picture, already computed, on its first exposure; CPU while idle
+// afterwards, peak resident memory, and CPU while another window is dragged
+// over it, with and without backing store on the server (Xvfb -bs, +bs).
 //
 //   mandelbrot-window-bench [RUNS] [PROGRAM]
 
@@ -9,11 +10,13 @@
 #include "tests/reference_picture.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -82,17 +85,48 @@ int main(int argc, char** argv) {
   Display* display = XOpenDisplay(server->display.c_str());
   const std::vector<std::uint32_t>& picture = referencePixels();
 
-  std::vector<double> startMs, idlePercent, peakMb;
-  for (int run = 0; run < runs; ++run) {
+  // The minimal client reads the picture from a file.
+  const std::string pictureFile =
+      (std::filesystem::temp_directory_path() / ("mandelbrot-bench-" + std::to_string(getpid())))
+          .string();
+  if (std::FILE* file = std::fopen(pictureFile.c_str(), "wb")) {
+    std::fwrite(picture.data(), sizeof picture[0], picture.size(), file);
+    std::fclose(file);
+  }
+
+  // Milliseconds from start to the complete picture, or -1 when it did not
+  // appear; the program is left running for the caller to measure.
+  const auto timeStart = [&](const std::string& program, const std::vector<std::string>& args,
+                             Child& child, ::Window& window) {
     const double start = nowMs();
-    Child program = startProgram(path, {}, server->display);
-    const ::Window window = findWindowOf(display, program.pid, 5000);
+    child = startProgram(program, args, server->display);
+    window = findWindowOf(display, child.pid, 5000);
     if (window == 0 ||
-        !waitForPixels(display, window, picture, kGridSize, kGridSize, kGridSize, 5000)) {
-      std::fprintf(stderr, "mandelbrot-window-bench: the picture did not appear\n");
+        !waitForPixels(display, window, picture, kGridSize, kGridSize, kGridSize, 5000))
+      return -1.0;
+    return nowMs() - start;
+  };
+  const auto close = [&](Child& child, ::Window window) {
+    if (window != 0) requestClose(display, window);
+    if (!waitForExit(child, 2000)) kill(child.pid, SIGKILL);
+  };
+
+  std::vector<double> startMs, minimalMs, idlePercent, peakMb;
+  for (int run = 0; run < runs; ++run) {
+    Child program, minimal;
+    ::Window window = 0, minimalWindow = 0;
+    const double ms = timeStart(path, {}, program, window);
+    const double baseline =
+        ms < 0 ? -1 : timeStart(MINIMAL_CLIENT, {pictureFile}, minimal, minimalWindow);
+    close(minimal, minimalWindow);
+    if (ms < 0 || baseline < 0) {
+      std::fprintf(stderr, "mandelbrot-window-bench: the %s picture did not appear\n",
+                   ms < 0 ? "program's" : "minimal client's");
+      std::filesystem::remove(pictureFile);
       return 1;
     }
-    startMs.push_back(nowMs() - start);
+    startMs.push_back(ms);
+    minimalMs.push_back(baseline);
     if (run == 0) {
       // Idle CPU is measured once, over five seconds.
       const double before = cpuSeconds(program.pid);
@@ -100,9 +134,9 @@ int main(int argc, char** argv) {
       idlePercent.push_back((cpuSeconds(program.pid) - before) / 5 * 100);
     }
     peakMb.push_back(static_cast<double>(peakResidentKb(program.pid)) / 1024);
-    requestClose(display, window);
-    if (!waitForExit(program, 2000)) kill(program.pid, SIGKILL);
+    close(program, window);
   }
+  std::filesystem::remove(pictureFile);
   XCloseDisplay(display);
   stopXServer(*server);
 
@@ -110,6 +144,8 @@ int main(int argc, char** argv) {
   std::printf("start to complete picture: median %.1f ms (min %.1f, max %.1f)\n", median(startMs),
               *std::min_element(startMs.begin(), startMs.end()),
               *std::max_element(startMs.begin(), startMs.end()));
+  std::printf("the minimal client: median %.1f ms; the program takes %.2f x as long\n",
+              median(minimalMs), median(startMs) / median(minimalMs));
   std::printf("CPU over 5 s idle: %.2f %% of a core\n", idlePercent.front());
   std::printf("peak resident memory: median %.1f MB\n", median(peakMb));
   std::vector<double> plain, backed;
