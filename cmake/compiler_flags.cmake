@@ -1,10 +1,6 @@
-# Build type, optimisation and warning flags, per compiler. Shared by the
-# project and by the cross-architecture picture test, so that the test checks
-# the very flags the program is built with.
-
-if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
-  set(CMAKE_BUILD_TYPE Release CACHE STRING "Build type" FORCE)
-endif()
+# Optimisation and warning flags, per compiler. Shared by the project and by
+# the cross-architecture picture test, so that the test checks the very flags
+# the program is built with; build_type.cmake picks the build type before.
 
 option(MANDELBROT_WERROR "Treat warnings as errors" OFF)
 option(MANDELBROT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
