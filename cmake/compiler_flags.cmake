@@ -28,8 +28,15 @@ if(MSVC)
   if(MANDELBROT_SANITIZE)
     message(FATAL_ERROR "MANDELBROT_SANITIZE is for GCC and Clang")
   endif()
-  # 32-bit x86 needs nothing more: MSVC computes in SSE2 there by default
-  # (/arch:SSE2), rounding each float as it is stored.
+  # MSVC computes in SSE2 on 32-bit x86 by default, rounding each float as it
+  # is stored; clang-cl targets the x87 unit there unless told.
+  if(CMAKE_CXX_COMPILER_ARCHITECTURE_ID STREQUAL "X86")
+    add_compile_options(/arch:SSE2)
+  endif()
+  # clang-cl's /fp:precise still contracts a * b + c into a fused multiply-add.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    add_compile_options(/clang:-ffp-contract=off)
+  endif()
 else()
   add_compile_options(-Wall -Wextra -Wpedantic -ffp-contract=off)
   if(MANDELBROT_WERROR)
