@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The project configured for 32-bit Windows with clang-cl, as Visual Studio's
-# ClangCL toolset does: a single-configuration build defaults to Release, and
-# the escape test compiles to SSE2 code. clang-cl targets the x87 unit for
+# The project configured for 32-bit Windows with clang-cl, as in a developer
+# prompt or by Visual Studio's ClangCL toolset: a single-configuration build
+# defaults to Release, and the escape test compiles to SSE2 code. clang-cl targets the x87 unit for
 # i686 unless told otherwise, and x87's excess precision changes pixels.
 #   clang_cl.sh SOURCE_DIR
 # shellcheck source-path=SCRIPTDIR source=common.sh
