@@ -1,10 +1,6 @@
-# Build type, optimisation and warning flags, per compiler. Shared by the
-# project and by the cross-architecture picture test, so that the test checks
-# the very flags the program is built with.
-
-if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
-  set(CMAKE_BUILD_TYPE Release CACHE STRING "Build type" FORCE)
-endif()
+# Optimisation and warning flags, per compiler. Shared by the project and by
+# the cross-architecture picture test, so that the test checks the very flags
+# the program is built with; build_type.cmake picks the build type before.
 
 option(MANDELBROT_WERROR "Treat warnings as errors" OFF)
 option(MANDELBROT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
@@ -32,8 +28,15 @@ if(MSVC)
   if(MANDELBROT_SANITIZE)
     message(FATAL_ERROR "MANDELBROT_SANITIZE is for GCC and Clang")
   endif()
-  # 32-bit x86 needs nothing more: MSVC computes in SSE2 there by default
-  # (/arch:SSE2), rounding each float as it is stored.
+  # MSVC computes in SSE2 on 32-bit x86 by default, rounding each float as it
+  # is stored; clang-cl targets the x87 unit there unless told.
+  if(CMAKE_CXX_COMPILER_ARCHITECTURE_ID STREQUAL "X86")
+    add_compile_options(/arch:SSE2)
+  endif()
+  # clang-cl's /fp:precise still contracts a * b + c into a fused multiply-add.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    add_compile_options(/clang:-ffp-contract=off)
+  endif()
 else()
   add_compile_options(-Wall -Wextra -Wpedantic -ffp-contract=off)
   if(MANDELBROT_WERROR)

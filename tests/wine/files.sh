@@ -25,7 +25,8 @@ sizes=$(icotool -l "$ico" | grep -o 'width=[0-9]*' | xargs)
 [ "$sizes" = "width=16 width=32 width=48 width=256" ] || fail "icon sizes $sizes"
 # Version strings are UTF-16: without their zero bytes each key runs into its value.
 info=$(wrestool -x --raw -t16 "$exe" | tr -d '\0')$(wrestool -x --raw -t24 "$exe")
-for text in "FileDescriptionMandelbrot's Set" "FileVersion$version" 'level="asInvoker"' \
+for text in "FileDescriptionMandelbrot's Set" "FileVersion$version" CompanyNamemandelbrot \
+  'LegalCopyrightCopyright ' 'level="asInvoker"' \
   '>true/pm<' '>PerMonitorV2, PerMonitor<' '{e2011457-1546-43c5-a5fe-008deee3d3f0}' \
   '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'; do
   grep -aqF "$text" <<<"$info" || fail "no $text in the version information or manifest"
@@ -33,4 +34,9 @@ done
 
 cpack --config "$build/CPackConfig.cmake" -B "$scratch" >"$scratch/log" 2>&1 || fail "$(cat "$scratch/log")"
 contents=$(cmake -E tar tf "$scratch/$name.zip" | sort | xargs)
-[ "$contents" = "$name/README.md $name/mandelbrot.exe" ] || fail "$name.zip holds $contents"
+[ "$contents" = "$name/README.txt $name/mandelbrot.exe" ] || fail "$name.zip holds $contents"
+# Windows' own text tools want CRLF, and the copyright line must have been found.
+(cd "$scratch" && cmake -E tar xf "$name.zip")
+readme=$scratch/$name/README.txt
+! grep -qv $'\r$' "$readme" || fail "README.txt has lines without CRLF: $(grep -cv $'\r$' "$readme")"
+grep -q $'^Copyright .\+\r$' "$readme" || fail "README.txt has no copyright line"
