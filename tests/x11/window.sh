@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The window on a plain 24-bit display without a window manager: its
-# properties, the picture pixel for pixel, idle CPU, an enlargement, and
-# closing. Odd arguments change nothing. Third argument: the desktop entry.
+# properties, the picture pixel for pixel, idle CPU, frame extents that
+# change after it is shown, an enlargement, and closing. Odd arguments change nothing. Third argument: the desktop entry.
 . "$(dirname "$0")/common.sh"
 start_x -screen 0 1280x1024x24
 start_program "" " " --help -x "a b" "$(printf '%b' "$(printf '\\%03o' $(seq 255))")" $(seq -f 'arg%g' 500)
-until_within 5 shows 554 554 || fail "the picture did not appear"
+until_within 5 shows 554 554 || fail "the picture did not appear: $seen"
 [ "$(client_size)" = "554 554" ] || fail "client area $(client_size)"
 
-props=$(xprop -id "$window")
+props=$(timeout 5 xprop -id "$window")
 name="\"Mandelbrot's Set\""
 for expected in "WM_NAME(STRING) = $name" "_NET_WM_NAME(UTF8_STRING) = $name" \
   "WM_ICON_NAME(STRING) = $name" "_NET_WM_ICON_NAME(UTF8_STRING) = $name" \
@@ -22,20 +22,24 @@ done
 # Launchers are grouped with the window by its class.
 grep -qx 'StartupWMClass=WindowsApp' "$1" || fail "desktop entry lacks the class"
 
-# Idle: measured over a second; a program that kept repainting would use
-# most of it.
-cpu() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-before=$(cpu) && sleep 1
-(($(cpu) - before <= 2)) || fail "busy while idle: $(($(cpu) - before)) ticks"
+stays_idle
+
+# A frame that a window manager publishes, or changes, after the window is
+# shown: the client area follows, so that the outer size stays 554 x 554.
+for extents in "4, 6, 30, 2:544 522" "0, 0, 0, 0:554 554"; do
+  bounded 5 xprop -id "$window" -f _NET_FRAME_EXTENTS 32c -set _NET_FRAME_EXTENTS "${extents%:*}"
+  until_within 5 eval '[ "$(client_size)" = "${extents#*:}" ]' ||
+    fail "extents ${extents%:*}: client area $(client_size), not ${extents#*:}"
+done
 
 # Enlarged, the picture stays and the class background shows beyond it.
-xdotool windowsize "$window" 700 620
+bounded 5 xdotool windowsize --sync "$window" 700 620
 convert -size 700x620 xc:'#C8C8C8' "$picture" -composite "$scratch/enlarged.png"
-until_within 5 shows 700 620 "$scratch/enlarged.png" || fail "enlarged wrongly"
+until_within 5 shows 700 620 "$scratch/enlarged.png" || fail "enlarged wrongly: $seen"
 # Shown again, the window gets all of the picture back, though nothing in it
 # changed.
-xdotool windowunmap --sync "$window" windowmap --sync "$window"
-until_within 5 shows 554 554 || fail "the picture did not come back"
+bounded 5 xdotool windowunmap --sync "$window" windowmap --sync "$window"
+until_within 5 shows 554 554 || fail "the picture did not come back: $seen"
 
-"$x_probe" close "$window"
+bounded 5 "$x_probe" close "$window"
 exits_with 0 2
