@@ -94,6 +94,29 @@ TEST(Windowing, PaintsWhileInvalidPostedMessagesFirstQuitBeforePaint) {
   fake.failure.clear();
 }
 
+// Resizes keep what the client area showed, from its first row and column
+// on, and fill what they uncover with the class background.
+TEST(Windowing, ResizesKeepThePixelsInPlace) {
+  WNDCLASSEXA wc = classNamed("Kept");
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BACKGROUND));
+  RegisterClassExA(&wc);
+  HWND hwnd = CreateWindowExA(0, "Kept", "", 0, 0, 0, 40, 30, nullptr, nullptr, nullptr, nullptr);
+  for (std::size_t i = 0; i < hwnd->pixels.size(); ++i)
+    hwnd->pixels[i] = static_cast<Pixel>(i + 1);
+  const auto kept = [](int x, int y) { return colorOf(static_cast<Pixel>(y * 40 + x + 1)); };
+  windowResized(hwnd, 50, 20);
+  windowResized(hwnd, 50, 35);
+  for (int y = 0; y < 35; ++y) {
+    for (int x = 0; x < 50; ++x) {
+      const COLORREF want = x < 40 && y < 20 ? kept(x, y) : RGB(200, 200, 200);
+      ASSERT_EQ(clientPixel(*hwnd, x, y), want) << "at " << x << ", " << y;
+    }
+  }
+  DestroyWindow(hwnd);
+  MSG msg;
+  EXPECT_EQ(next(msg), WM_QUIT);
+}
+
 // The stock icon as designed: a plain window with a title bar at each size.
 TEST(Windowing, StockIconIsTheDesignedGlyph) {
   unsigned long long hash = 1469598103934665603ull;  // FNV-1a over the pixels
