@@ -106,6 +106,7 @@ TEST(Windowing, ResizesKeepThePixelsInPlace) {
   const auto kept = [](int x, int y) { return colorOf(static_cast<Pixel>(y * 40 + x + 1)); };
   windowResized(hwnd, 50, 20);
   windowResized(hwnd, 50, 35);
+  ASSERT_TRUE(hwnd->width == 50 && hwnd->height == 35);
   for (int y = 0; y < 35; ++y) {
     for (int x = 0; x < 50; ++x) {
       const COLORREF want = x < 40 && y < 20 ? kept(x, y) : RGB(200, 200, 200);
