@@ -40,7 +40,7 @@ start_x() {
   local file=$scratch/display${#pids[@]}
   Xvfb -displayfd 3 -nolisten tcp -noreset "$@" 3>"$file" 2>/dev/null &
   pids+=($!)
-  until_within 10 grep -qs . "$file" || fail "Xvfb did not start"
+  until_within 20 grep -qs . "$file" || fail "Xvfb did not start"
   export DISPLAY=:$(<"$file")
 }
 
@@ -49,7 +49,7 @@ start_program() {
   "$program" "$@" 2>"$scratch/stderr" &
   pid=$!
   pids+=("$pid")
-  until_within 5 eval 'window=$(timeout 5 xdotool search --onlyvisible --pid "$pid" 2>/dev/null |
+  until_within 15 eval 'window=$(timeout 5 xdotool search --onlyvisible --pid "$pid" 2>/dev/null |
     head -n1)' || fail "no window appeared: $(<"$scratch/stderr")"
 }
 
@@ -67,10 +67,10 @@ shows() {
 
 # The CPU time the program has used, in clock ticks.
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-# stays_idle: within 10 s the program spends a whole second without using
+# stays_idle: within 20 s the program spends a whole second without using
 # the processor; one that spins or keeps repainting never does.
 stays_idle() {
-  until_within 10 eval 'before=$(ticks) && sleep 1 && used=$(($(ticks) - before)) && ((used == 0))' ||
+  until_within 20 eval 'before=$(ticks) && sleep 1 && used=$(($(ticks) - before)) && ((used == 0))' ||
     fail "busy while idle: $used ticks in the last second"
 }
 

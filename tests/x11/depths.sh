@@ -21,8 +21,8 @@ ordered() {
       { g = $1; r = $2; gr = $3; b = $4 } END { exit bad || NR < 100 || r + gr + b < 720 }'
 }
 if ((depth >= 24)); then
-  until_within 5 shows 554 554 || fail "the picture is not exact: $seen"
+  until_within 15 shows 554 554 || fail "the picture is not exact: $seen"
 else
-  until_within 5 ordered || fail "the greys do not show as one colour each, darker for darker"
+  until_within 15 ordered || fail "the greys do not show as one colour each, darker for darker"
 fi
 stays_idle

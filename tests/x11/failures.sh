@@ -5,10 +5,9 @@
 # enlargement, which must not end it.
 . "$(dirname "$0")/common.sh"
 
-# fails_with TEXT [SECONDS]: exit 1 within 2 s or SECONDS, and one line on
-# stderr containing TEXT.
+# fails_with TEXT: exit 1, and one line on stderr containing TEXT.
 fails_with() {
-  exits_with 1 "${2:-2}"
+  exits_with 1 10
   [ "$(wc -l <"$scratch/stderr")" = 1 ] && grep -qF -- "$1" "$scratch/stderr" ||
     fail "expected one line with '$1', got: $(<"$scratch/stderr")"
 }
@@ -31,22 +30,22 @@ start_x -screen 0 2200x700x24
 # on with the window gone. As on Windows, WM_DESTROY, and it ends with 0 and
 # nothing to say.
 start_program
-until_within 5 shows 554 554 || fail "the picture did not appear: $seen"
+until_within 15 shows 554 554 || fail "the picture did not appear: $seen"
 stays_idle
 kill -STOP "$pid"
-bounded 5 xdotool windowunmap --sync "$window" windowmap --sync "$window"
+bounded 15 xdotool windowunmap --sync "$window" windowmap --sync "$window"
 # Two milliseconds of processor time after that are well into the paint:
 # handling the events takes a small fraction of it.
 read -r ran _ <"/proc/$pid/schedstat"
-deadline=$((${EPOCHREALTIME/./} + 5000000))
+deadline=$((${EPOCHREALTIME/./} + 15000000))
 kill -CONT "$pid"
 until read -r now _ <"/proc/$pid/schedstat" && ((now > ran + 2000000)); do
   ((${EPOCHREALTIME/./} < deadline)) || fail "no paint after the window was shown again"
 done
 kill -STOP "$pid"
-bounded 5 xdotool windowclose "$window"
+bounded 15 xdotool windowclose "$window"
 kill -CONT "$pid"
-exits_with 0 2
+exits_with 0 10
 
 # Enlarged far beyond the picture: still the picture, in bounded memory (all
 # of the window's pixels would take 100 MB), and the class background beyond
@@ -54,14 +53,14 @@ exits_with 0 2
 # has handled the resize. Not larger: the server keeps as much again for the
 # covered parts.
 start_program
-bounded 10 xdotool windowsize --sync "$window" 5000 5000 windowunmap --sync "$window" \
+bounded 20 xdotool windowsize --sync "$window" 5000 5000 windowunmap --sync "$window" \
   windowmap --sync "$window"
 convert -size 2200x700 xc:'#C8C8C8' "$picture" -composite "$scratch/enlarged.png"
-until_within 5 shows 2200 700 "$scratch/enlarged.png" || fail "enlarged wrongly: $seen"
+until_within 15 shows 2200 700 "$scratch/enlarged.png" || fail "enlarged wrongly: $seen"
 peak=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
 ((peak < 60000)) || fail "peak memory $peak kB"
 
-# The server dies: one line, exit 1, within a second.
+# The server dies: one line, exit 1.
 start_program
 kill -9 "${pids[1]}"  # this server
-fails_with "lost the connection to X display '$DISPLAY'" 1
+fails_with "lost the connection to X display '$DISPLAY'"

@@ -14,21 +14,21 @@ pids+=($!)
 [[ $* == *READY* ]] || touch "$scratch/ready"
 DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null "${@//READY/$scratch/ready}" >"$scratch/wm.log" 2>&1 &
 pids+=($!)
-until_within 10 eval '[ -e "$scratch/ready" ] && grep -qs ready "$scratch/frames" &&
+until_within 20 eval '[ -e "$scratch/ready" ] && grep -qs ready "$scratch/frames" &&
   timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
   fail "$1 did not start: $(tail -n3 "$scratch/wm.log")"
 
 start_program
 frame=$(timeout 5 xwininfo -id "$window" -children | awk '/Parent window id/ {print $4}')
-until_within 5 eval 'read -r width height <<<"$(client_size)"; ((width < 554 && height < 554))' ||
+until_within 15 eval 'read -r width height <<<"$(client_size)"; ((width < 554 && height < 554))' ||
   fail "no frame around the client area: client area $width x $height"
-until_within 5 shows "$width" "$height" || fail "the picture is not in the frame: $seen"
+until_within 15 shows "$width" "$height" || fail "the picture is not in the frame: $seen"
 # frame_sizes [map]: every size the frame takes, or its size when it is
 # mapped and every one after.
 frame_sizes() { awk -v frame="$frame" -v from="${1-}" '$2 != frame { next }
   $1 == "size" { size = $3 "x" $4; if (shown || from != "map") print size }
   $1 == "map" { shown = 1; if (from == "map") print size }' "$scratch/frames"; }
-until_within 5 eval '[ "$(frame_sizes | tail -n1)" = 554x554 ]' ||
+until_within 15 eval '[ "$(frame_sizes | tail -n1)" = 554x554 ]' ||
   fail "frame sizes: $(frame_sizes | tr "\n" " ")"
 # A manager that tells the frame's extents when asked before the window is
 # shown gets a window of the right size from the start. One that tells them
