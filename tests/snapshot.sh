@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# mandelbrot-snapshot writes the exact picture, replaces a file whole, honours
-# the umask, refuses wrong usage with 2, and an unwritable path with 1 and a
-# message naming it, leaving nothing behind.
+# mandelbrot-snapshot writes the exact picture, replaces a file whole and
+# durably, honours the umask, refuses wrong usage with 2, and an unwritable
+# path with 1 and a message naming it, leaving nothing behind.
 #   snapshot.sh TOOL REFERENCE.png
 set -euo pipefail
 tool=$1 reference=$2
@@ -14,6 +14,16 @@ echo "not a picture" >"$dir/old.png"
 (umask 027 && "$tool" "$dir/old.png")
 [ "$(compare -metric AE "$reference" "$dir/old.png" null: 2>&1)" = 0 ] || fail "picture differs"
 [ "$(stat -c %a "$dir/old.png")" = 640 ] || fail "mode ignores the umask"
+# Durable: the new file is on the disk before it replaces the old one, and
+# the folder, which holds the replacement, after. (LeakSanitizer can't work
+# under strace; the other runs have it.)
+ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 \
+  strace -f -y -o "$dir/trace" -e trace=fsync,fdatasync,rename,renameat,renameat2 "$tool" "$dir/old.png"
+awk -v file="$dir/old.png" -v folder="$dir" '/f(data)?sync\(/ && index($0, "<" file ".") { synced = 1 }
+  /rename/ && index($0, "\"" file "\"") { renamed = synced }
+  /f(data)?sync\(/ && index($0, "<" folder ">") { durable = renamed }
+  END { exit !durable }' "$dir/trace" || fail "not durable: $(cat "$dir/trace")"
+rm "$dir/trace"
 
 for arguments in "" "a.png b.png" "--bogus" "''"; do
   eval "set -- $arguments"

@@ -33,7 +33,7 @@ UINT next(MSG& msg) {
   return msg.message;
 }
 
-TEST(Windowing, ClassesAreCheckedAndWindowsTakeTheirBackground) {
+TEST(Windowing, ClassesAreCheckedAndWindowsKeepTheirPixelsOnTheirBackground) {
   WNDCLASSEXA wc = classNamed("Checked");
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BACKGROUND));
   EXPECT_GE(RegisterClassExA(&wc), 0xC000);
@@ -53,7 +53,21 @@ TEST(Windowing, ClassesAreCheckedAndWindowsTakeTheirBackground) {
   ASSERT_NE(hwnd, nullptr);
   EXPECT_EQ(fake.className, "Checked");
   EXPECT_TRUE(hwnd->width == 40 && hwnd->height == 30);
-  EXPECT_EQ(clientPixel(*hwnd, 39, 29), RGB(200, 200, 200));  // index 1 names the scroll-bar grey
+  // Resizes keep what the client area showed in place, from its first row
+  // and column on, and fill what they uncover with the class background:
+  // index 1 names the scroll-bar grey.
+  for (std::size_t i = 0; i < hwnd->pixels.size(); ++i)
+    hwnd->pixels[i] = static_cast<Pixel>(i + 1);
+  windowResized(hwnd, 50, 20);
+  windowResized(hwnd, 50, 35);
+  ASSERT_TRUE(hwnd->width == 50 && hwnd->height == 35);
+  for (int y = 0; y < 35; ++y) {
+    for (int x = 0; x < 50; ++x) {
+      const COLORREF want =
+          x < 40 && y < 20 ? colorOf(static_cast<Pixel>(y * 40 + x + 1)) : RGB(200, 200, 200);
+      ASSERT_EQ(clientPixel(*hwnd, x, y), want) << "at " << x << ", " << y;
+    }
+  }
   DestroyWindow(hwnd);
   MSG msg;
   EXPECT_EQ(next(msg), WM_QUIT);

@@ -1,5 +1,6 @@
 #include "tools/png_file.h"
 
+#include <fcntl.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,6 +40,18 @@ std::string encode(const HWND__& window, std::FILE* file) {
   return "";
 }
 
+// Makes a rename in path's folder durable: until the folder itself reaches
+// the disk, a crash can bring back the old entry, or none.
+std::string syncFolderOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return std::strerror(errno);
+  const std::string reason = fsync(fd) == 0 ? "" : std::strerror(errno);
+  close(fd);
+  return reason;
+}
+
 mode_t creationMode() {
   const mode_t mask = umask(0);
   umask(mask);
@@ -64,6 +77,9 @@ std::string writePng(const HWND__& window, const std::string& path) {
   if (reason.empty() && std::rename(temporary.c_str(), path.c_str()) != 0) {
     reason = std::strerror(errno);
   }
-  if (!reason.empty()) unlink(temporary.c_str());
-  return reason;
+  if (!reason.empty()) {
+    unlink(temporary.c_str());
+    return reason;
+  }
+  return syncFolderOf(path);
 }

@@ -48,7 +48,9 @@ std::vector<::Window> everCreated;  // errors about these, once gone, are expect
 std::vector<char> scratch;          // converted pixels on their way to the server
 
 constexpr Size kNoSize = {-1, -1};
-constexpr auto kFrameExtentsWait = std::chrono::milliseconds(200);
+// A manager that answers at all does so within milliseconds; the margin is
+// for a desktop so loaded that the manager waits its turn for the processor.
+constexpr auto kFrameExtentsWait = std::chrono::seconds(1);
 
 enum AtomName {
   kWmProtocols,
@@ -333,9 +335,10 @@ Bool isFrameExtentsOf(Display*, XEvent* event, XPointer window) {
 }
 
 // Asks the window manager for the frame's extents before the window is shown
-// and waits briefly for the answer, so that the window appears at its final
-// size rather than jumping to it. Managers that don't know the request are not
-// asked.
+// and waits for the answer, so that the window appears at its final size
+// rather than jumping to it. Managers that don't know the request are not
+// asked: they publish the extents as they frame the window, and the client
+// area follows as soon as the program hears of them.
 void awaitFrameExtents(X11Window& w) {
   if (!windowManagerSupports(atoms[kNetRequestFrameExtents])) return;
   XEvent request = {};

@@ -12,6 +12,9 @@ require Xvfb xdotool xprop xwininfo import compare convert
 scratch=$(mktemp -d)
 pids=()
 trap 'kill -9 "${pids[@]}" 2>/dev/null; rm -rf "$scratch"' EXIT
+# X11 only, even inside a Wayland session.
+unset WAYLAND_DISPLAY MANDELBROT_BACKEND
+export XDG_RUNTIME_DIR=$scratch
 
 fail() { echo "FAIL (lines ${BASH_LINENO[*]}): $*" >&2; exit 1; }
 
@@ -25,12 +28,19 @@ until_within() {
   done
 }
 
+# bounded SECONDS COMMAND...: the command, which waits on its own (xdotool
+# --sync, import), ended when it takes longer.
+bounded() {
+  local limit=$(($1 * ${TIME_SCALE:-1})) && shift
+  timeout -k 1 "$limit" "$@" || fail "'$*' failed or took over $limit s (status $?)"
+}
+
 # start_x [Xvfb options...]: a server on a free display, as DISPLAY.
 start_x() {
   local file=$scratch/display${#pids[@]}
   Xvfb -displayfd 3 -nolisten tcp -noreset "$@" 3>"$file" 2>/dev/null &
   pids+=($!)
-  until_within 10 grep -qs . "$file" || fail "Xvfb did not start"
+  until_within 20 grep -qs . "$file" || fail "Xvfb did not start"
   export DISPLAY=:$(<"$file")
 }
 
@@ -39,16 +49,29 @@ start_program() {
   "$program" "$@" 2>"$scratch/stderr" &
   pid=$!
   pids+=("$pid")
-  until_within 5 eval 'window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)' \
-    || fail "no window appeared: $(<"$scratch/stderr")"
+  until_within 15 eval 'window=$(timeout 5 xdotool search --onlyvisible --pid "$pid" 2>/dev/null |
+    head -n1)' || fail "no window appeared: $(<"$scratch/stderr")"
 }
 
-# shows W H [EXPECTED]: the client area's top-left W x H pixels are those of
-# the expected image, by default the picture.
+# shows W H [EXPECTED [X Y]]: the client area's W x H pixels from (X, Y), by
+# default its top-left, are those of the expected image, by default the
+# picture. Sets seen to the number of pixels that differ.
 shows() {
-  import -window "$window" -depth 8 -crop "$1x$2+0+0" +repage "$scratch/shot.png" 2>/dev/null &&
-    convert "${3:-$picture}" -crop "$1x$2+0+0" +repage "$scratch/want.png" &&
-    [ "$(compare -metric AE "$scratch/want.png" "$scratch/shot.png" null: 2>&1)" = 0 ]
+  local at=+${4:-0}+${5:-0}
+  seen="no screenshot"
+  timeout 10 import -window "$window" -depth 8 -crop "$1x$2$at" +repage "$scratch/shot.png" \
+    2>/dev/null && convert "${3:-$picture}" -crop "$1x$2$at" +repage "$scratch/want.png" &&
+    seen="$(compare -metric AE "$scratch/want.png" "$scratch/shot.png" null: 2>&1) pixels differ" &&
+    [ "$seen" = "0 pixels differ" ]
+}
+
+# The CPU time the program has used, in clock ticks.
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+# stays_idle: within 20 s the program spends a whole second without using
+# the processor; one that spins or keeps repainting never does.
+stays_idle() {
+  until_within 20 eval 'before=$(ticks) && sleep 1 && used=$(($(ticks) - before)) && ((used == 0))' ||
+    fail "busy while idle: $used ticks in the last second"
 }
 
 # exits_with CODE SECONDS: the program ends with CODE within SECONDS, and
@@ -63,4 +86,4 @@ exits_with() {
 }
 
 # The client area's size as W H.
-client_size() { xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {print w, $2}'; }
+client_size() { timeout 5 xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {print w, $2}'; }
