@@ -47,6 +47,10 @@ struct WaylandWindow {
   int width = 0, height = 0;            // the configured content size, in surface units
   bool configured = false;
   bool mapped = false;
+  // The renderer has painted the window since its size last changed: only
+  // then may its pixels go to the screen, as a window is not seen before its
+  // first buffer, and an empty one would only flash.
+  bool painted = false;
   int scale = 1;
   std::vector<wl_output*> entered;  // the outputs the surface is on
   std::list<ShmBuffer> buffers;     // at most one being filled, the rest held by the compositor
@@ -79,9 +83,17 @@ std::string compositorName() {
   return name != nullptr && *name != '\0' ? name : "wayland-0";
 }
 
+Output* findOutput(wl_output* output) {
+  for (Output& o : outputs) {
+    if (o.output == output) return &o;
+  }
+  return nullptr;
+}
+
 // The largest scale of the outputs the surface is on; before it is on any,
 // the largest there is, so the first frame is already sharp on a one-output
-// desktop.
+// desktop. Only the outputs bound here count: libdecor's plugin binds outputs
+// of its own, and the surface enters those too, at scales not known here.
 int wantedScale(const WaylandWindow& w) {
   int scale = 1;
   for (const Output& o : outputs) {
@@ -160,8 +172,12 @@ void presentWindow(WaylandWindow& w) {
   wl_display_flush(display);
 }
 
+// The surface's present hook, run as a paint releases its device context.
 void present(HWND hwnd) {
-  if (WaylandWindow* w = findWayland(hwnd)) presentWindow(*w);
+  WaylandWindow* w = findWayland(hwnd);
+  if (w == nullptr || !w->configured) return;
+  w->painted = true;
+  presentWindow(*w);
 }
 
 // A change of scale shows the same pixels again, in blocks of the new size.
@@ -169,7 +185,7 @@ void rescale(WaylandWindow& w) {
   const int scale = wantedScale(w);
   if (scale == w.scale) return;
   w.scale = scale;
-  presentWindow(w);
+  if (w.painted) presentWindow(w);
 }
 
 void outputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
@@ -195,6 +211,7 @@ const wl_output_listener outputListener = [] {
 
 void surfaceEnter(void* data, wl_surface*, wl_output* output) {
   auto& w = *static_cast<WaylandWindow*>(data);
+  if (findOutput(output) == nullptr) return;
   w.entered.push_back(output);
   rescale(w);
 }
@@ -213,7 +230,9 @@ void global(void*, wl_registry*, std::uint32_t name, const char* interface, std:
     shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
   } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
     Output& o = outputs.emplace_back(Output{nullptr, name});
-    o.output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
+    // Version 3 lets an unplugged output's object go (wl_output.release).
+    o.output = static_cast<wl_output*>(
+        wl_registry_bind(registry, name, &wl_output_interface, std::min(version, 3u)));
     wl_output_add_listener(o.output, &outputListener, &o);
   } else if (std::strcmp(interface, wp_presentation_interface.name) == 0 && reportPresented) {
     presentation = static_cast<wp_presentation*>(
@@ -221,12 +240,19 @@ void global(void*, wl_registry*, std::uint32_t name, const char* interface, std:
     wp_presentation_add_listener(presentation, &presentationListener, nullptr);
   }
 }
+void releaseOutput(wl_output* output) {
+  if (wl_output_get_version(output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
+    wl_output_release(output);
+  } else {
+    wl_output_destroy(output);
+  }
+}
 void globalRemove(void*, wl_registry*, std::uint32_t name) {
   for (auto it = outputs.begin(); it != outputs.end(); ++it) {
     if (it->name != name) continue;
     for (const auto& w : wwindows)
       std::erase(w->entered, it->output);
-    wl_output_destroy(it->output);
+    releaseOutput(it->output);
     outputs.erase(it);
     for (const auto& w : wwindows)
       rescale(*w);
@@ -268,6 +294,23 @@ void commitSize(libdecor_frame* frame, int width, int height,
   libdecor_state_free(state);
 }
 
+// A configure's size, once acknowledged: a new size waits for the renderer's
+// paint, which brings the one buffer of that size; the same size only needs
+// the acknowledgement committed.
+void resized(WaylandWindow& w, int width, int height) {
+  const bool sizeChanged = !w.configured || width != w.width || height != w.height;
+  w.width = width;
+  w.height = height;
+  w.configured = true;
+  if (!sizeChanged) {
+    wl_surface_commit(w.surface);
+    return;
+  }
+  w.painted = false;
+  windowResized(w.hwnd, width, height);
+  windowExposed(w.hwnd, RECT{0, 0, width, height});
+}
+
 void frameConfigure(libdecor_frame* frame, libdecor_configuration* configuration, void* data) {
   auto& w = *static_cast<WaylandWindow*>(data);
   int width = 0, height = 0;
@@ -291,17 +334,7 @@ void frameConfigure(libdecor_frame* frame, libdecor_configuration* configuration
       commitSize(frame, width, height, nullptr);
     }
   }
-  const bool sizeChanged = !w.configured || width != w.width || height != w.height;
-  w.width = width;
-  w.height = height;
-  w.configured = true;
-  windowResized(w.hwnd, width, height);
-  // What the window holds shows at once, as an X server shows a window's
-  // background before its first paint: the background at first, the old
-  // picture and the background beyond it after an enlargement.
-  presentWindow(w);
-  // The renderer then paints the whole new area, and its paint is presented.
-  if (sizeChanged) windowExposed(w.hwnd, RECT{0, 0, width, height});
+  resized(w, width, height);
 }
 void frameClose(libdecor_frame*, void* data) {
   windowCloseRequested(static_cast<WaylandWindow*>(data)->hwnd);
@@ -346,7 +379,7 @@ void disconnect() {
   if (decor != nullptr) libdecor_unref(decor);
   decor = nullptr;
   for (const Output& o : outputs)
-    wl_output_destroy(o.output);
+    releaseOutput(o.output);
   outputs.clear();
   if (presentation != nullptr) wp_presentation_destroy(presentation);
   if (shm != nullptr) wl_shm_destroy(shm);

@@ -2,7 +2,8 @@
 # The real program on a private headless weston, with DISPLAY unset so that
 # XWayland cannot be what is tested. CONTENT is the size the content must
 # have, in logical pixels: libdecor's title bar takes its share of the
-# 554 x 554 outer size where its plugin is found.
+# 554 x 554 outer size where its plugin is found. The program's side of the
+# protocol is logged (WAYLAND_DEBUG) and checked by protocol.awk.
 # Usage: window.sh PROGRAM PICTURE SCALE CONTENT [LIBDECOR_PLUGIN_DIR]
 set -u
 program=$1 picture=$2 scale=$3 content=$4
@@ -36,7 +37,8 @@ export XDG_RUNTIME_DIR=$dir WAYLAND_DISPLAY=wayland-0
 # No compositor where one is asked for: one line, exit 1.
 MANDELBROT_BACKEND=wayland "$program" 2>"$dir/err"
 status=$?
-[ $status -eq 1 ] && [ "$(wc -l <"$dir/err")" -eq 1 ] || fail "no compositor: exit $status, $(cat "$dir/err")"
+[ $status -eq 1 ] && [ "$(cat "$dir/err")" = "mandelbrot: could not create the window: cannot \
+connect to the Wayland compositor 'wayland-0'" ] || fail "no compositor: exit $status, $(cat "$dir/err")"
 
 weston --backend=headless-backend.so --use-pixman --socket=$WAYLAND_DISPLAY \
   --width=1024 --height=768 --scale="$scale" --idle-time=0 --debug >"$dir/weston.log" 2>&1 &
@@ -44,7 +46,7 @@ weston_pid=$!
 within 10 test -S "$dir/$WAYLAND_DISPLAY" || fail "weston did not start: $(tail -3 "$dir/weston.log")"
 
 # Found by its default socket, as in a session that names none.
-env -u WAYLAND_DISPLAY "$program" >/dev/null 2>"$dir/err" &
+WAYLAND_DEBUG=client env -u WAYLAND_DISPLAY "$program" >/dev/null 2>"$dir/log" &
 app=$!
 # The window is where weston's shell put it. Only the picture has pure white
 # below the panel, and its corners are white, so the white's bounding box is
@@ -61,24 +63,32 @@ shows_picture() {
   compare -metric AE "$dir/expected.png" "$dir/window.png" null: 2>"$dir/ae"
 }
 mkdir "$dir/shots"
-within 15 shows_picture || fail "no exact ${content} picture on screen (${w:-?}x${h:-?}, AE $(cat "$dir/ae" 2>/dev/null)): $(cat "$dir/err")"
+within 30 shows_picture || fail "no exact ${content} picture on screen within 30 s: the white \
+was ${w:-?}x${h:-?}, $(cat "$dir/ae" 2>/dev/null) pixels differed; $(grep -v '^\[' "$dir/log")"
 
 # Idle once drawn: a program that kept repainting would use most of a core.
 cpu() { awk '{print $14 + $15}' "/proc/$app/stat"; }
 before=$(cpu)
 sleep 1 # the span measured, not a wait for anything
 [ $(($(cpu) - before)) -le 2 ] || fail "used $(($(cpu) - before)) ticks of CPU in 1 s idle"
+# One buffer, at the output's scale, holding the picture: the log ends at
+# the first idle here.
+awk -v scale="$scale" -v chosen="$content" -v count=1 -f "$(dirname "$0")/protocol.awk" "$dir/log" ||
+  exit 1
 
 # The compositor going away: one line within a second, then exit 1 (the
 # grace after the line is for sanitizer builds, which check for leaks at exit).
 kill -9 $weston_pid
 wait $weston_pid 2>/dev/null
-within 1 test -s "$dir/err" || fail "nothing said within 1 s of the compositor's death"
+said() { grep -v '^\[' "$dir/log" >"$dir/err"; test -s "$dir/err"; }
+within 1 said || fail "nothing said within 1 s of the compositor's death"
 exited() { [[ "$(awk '{print $3}' "/proc/$app/stat" 2>/dev/null)" =~ ^Z?$ ]]; }
 within 5 exited || fail "still running 5 s after the compositor died"
 wait $app
 status=$?
 app=''
 [ $status -eq 1 ] || fail "exit $status after the compositor died"
-[ "$(wc -l <"$dir/err")" -eq 1 ] || fail "stderr was not one line: $(cat "$dir/err")"
+said
+[ "$(cat "$dir/err")" = "mandelbrot: could not get the next message: lost the connection to \
+the Wayland compositor 'wayland-0'" ] || fail "after the compositor died: $(cat "$dir/err")"
 echo "PASS"
