@@ -5,34 +5,13 @@
 # 554 x 554 outer size where its plugin is found. The program's side of the
 # protocol is logged (WAYLAND_DEBUG) and checked by protocol.awk.
 # Usage: window.sh PROGRAM PICTURE SCALE CONTENT [LIBDECOR_PLUGIN_DIR]
-set -u
 program=$1 picture=$2 scale=$3 content=$4
 for tool in weston weston-screenshooter convert compare; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 [ $# -lt 5 ] || export LIBDECOR_PLUGIN_DIR=$5
-dir=$(mktemp -d)
-chmod 700 "$dir"
-weston_pid='' app=''
-cleanup() {
-  kill -9 $app $weston_pid 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$dir"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-# Polls a command every 50 ms until it succeeds or SECONDS have passed.
-within() {
-  local end=$(($(date +%s%N) + $1 * 1000000000))
-  shift
-  until "$@"; do
-    [ "$(date +%s%N)" -lt $end ] || return 1
-    sleep 0.05
-  done
-}
-unset DISPLAY MANDELBROT_BACKEND
-export LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0
-export XDG_RUNTIME_DIR=$dir WAYLAND_DISPLAY=wayland-0
+. "$(dirname "$0")/common.sh"
+export WAYLAND_DISPLAY=wayland-0
 
 # No compositor where one is asked for: one line, exit 1.
 MANDELBROT_BACKEND=wayland "$program" 2>"$dir/err"
@@ -42,7 +21,7 @@ connect to the Wayland compositor 'wayland-0'" ] || fail "no compositor: exit $s
 
 weston --backend=headless-backend.so --use-pixman --socket=$WAYLAND_DISPLAY \
   --width=1024 --height=768 --scale="$scale" --idle-time=0 --debug >"$dir/weston.log" 2>&1 &
-weston_pid=$!
+server_pid=$!
 within 10 test -S "$dir/$WAYLAND_DISPLAY" || fail "weston did not start: $(tail -3 "$dir/weston.log")"
 
 # Found by its default socket, as in a session that names none.
@@ -67,22 +46,18 @@ within 30 shows_picture || fail "no exact ${content} picture on screen within 30
 was ${w:-?}x${h:-?}, $(cat "$dir/ae" 2>/dev/null) pixels differed; $(grep -v '^\[' "$dir/log")"
 
 # Idle once drawn: a program that kept repainting would use most of a core.
-cpu() { awk '{print $14 + $15}' "/proc/$app/stat"; }
 before=$(cpu)
 sleep 1 # the span measured, not a wait for anything
 [ $(($(cpu) - before)) -le 2 ] || fail "used $(($(cpu) - before)) ticks of CPU in 1 s idle"
 # One buffer, at the output's scale, holding the picture: the log ends at
 # the first idle here.
-awk -v scale="$scale" -v chosen="$content" -v count=1 -f "$(dirname "$0")/protocol.awk" "$dir/log" ||
-  exit 1
+protocol -v scale="$scale" -v chosen="$content" -v count=1 || exit 1
 
 # The compositor going away: one line within a second, then exit 1 (the
 # grace after the line is for sanitizer builds, which check for leaks at exit).
-kill -9 $weston_pid
-wait $weston_pid 2>/dev/null
-said() { grep -v '^\[' "$dir/log" >"$dir/err"; test -s "$dir/err"; }
+kill -9 $server_pid
+wait $server_pid 2>/dev/null
 within 1 said || fail "nothing said within 1 s of the compositor's death"
-exited() { [[ "$(awk '{print $3}' "/proc/$app/stat" 2>/dev/null)" =~ ^Z?$ ]]; }
 within 5 exited || fail "still running 5 s after the compositor died"
 wait $app
 status=$?
