@@ -399,14 +399,11 @@ void xdgSurfaceConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
   auto& w = *static_cast<WaylandWindow*>(data);
   if (w.clientSide && !w.configured) return;  // libdecor takes over; see pumpEvents
   xdg_surface_ack_configure(surface, serial);
-  const bool sized = w.pendingWidth > 0 && w.pendingHeight > 0;
-  resized(w,
-          sized          ? w.pendingWidth
-          : w.configured ? w.width
-                         : w.outerWidth,
-          sized          ? w.pendingHeight
-          : w.configured ? w.height
-                         : w.outerHeight);
+  if (w.pendingWidth > 0 && w.pendingHeight > 0) {
+    resized(w, w.pendingWidth, w.pendingHeight);
+  } else {
+    resized(w, w.configured ? w.width : w.outerWidth, w.configured ? w.height : w.outerHeight);
+  }
 }
 const xdg_surface_listener xdgSurfaceListener = {xdgSurfaceConfigure};
 
