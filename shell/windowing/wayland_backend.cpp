@@ -1,8 +1,11 @@
 // The windowing layer's backend for Wayland: one xdg toplevel per window,
-// decorated by libdecor (the compositor's own decorations where it offers
-// them, a title bar drawn by libdecor's plugin where it does not, none when
-// the plugin is missing), its content put on the screen from the window's
-// pixels through shared memory at the output's whole-number scale.
+// its content put on the screen from the window's pixels through shared
+// memory at the output's whole-number scale. Where the compositor offers to
+// draw the frame (xdg-decoration, server-side mode) the toplevel is the
+// program's own; elsewhere libdecor makes it and its plugin draws a title bar
+// (none when the plugin is missing). libdecor is not even started while the
+// compositor draws frames: its plugin costs tens of libraries, megabytes and
+// milliseconds, and can block on a desktop portal.
 
 #include "shell/windowing/wayland_backend.h"
 
@@ -25,6 +28,8 @@
 #include <vector>
 
 #include "presentation-time-client.h"
+#include "xdg-decoration-unstable-v1-client.h"
+#include "xdg-shell-client.h"
 #include "shell/windowing/wayland_buffer.h"
 
 namespace {
@@ -41,12 +46,22 @@ struct Output {
 
 struct WaylandWindow {
   HWND hwnd = nullptr;
+  std::string title;  // UTF-8
   wl_surface* surface = nullptr;
-  libdecor_frame* frame = nullptr;
-  int outerWidth = 0, outerHeight = 0;  // wanted, frame included
-  int width = 0, height = 0;            // the configured content size, in surface units
+  libdecor_frame* frame = nullptr;  // where libdecor decorates; else the next three
+  xdg_surface* xdgSurface = nullptr;
+  xdg_toplevel* toplevel = nullptr;
+  zxdg_toplevel_decoration_v1* decoration = nullptr;
+  int pendingWidth = 0, pendingHeight = 0;  // the toplevel's configure, before its acknowledgement
+  bool clientSide = false;                  // the compositor leaves the frame to the program
+  int outerWidth = 0, outerHeight = 0;      // wanted, frame included
+  int width = 0, height = 0;                // the configured content size, in surface units
   bool configured = false;
   bool mapped = false;
+  // The renderer has painted the window since its size last changed: only
+  // then may its pixels go to the screen, as a window is not seen before its
+  // first buffer, and an empty one would only flash.
+  bool painted = false;
   int scale = 1;
   std::vector<wl_output*> entered;  // the outputs the surface is on
   std::list<ShmBuffer> buffers;     // at most one being filled, the rest held by the compositor
@@ -58,6 +73,11 @@ wl_compositor* compositor = nullptr;
 wl_shm* shm = nullptr;
 wp_presentation* presentation = nullptr;
 libdecor* decor = nullptr;
+// Bound only when the compositor offers to draw frames; libdecor is used
+// otherwise.
+xdg_wm_base* wmBase = nullptr;
+zxdg_decoration_manager_v1* decorationManager = nullptr;
+std::uint32_t wmBaseName = 0, decorationManagerName = 0;
 bool decorated = false;  // a decoration plugin draws frames
 std::list<Output> outputs;
 std::vector<std::unique_ptr<WaylandWindow>> wwindows;
@@ -79,9 +99,17 @@ std::string compositorName() {
   return name != nullptr && *name != '\0' ? name : "wayland-0";
 }
 
+Output* findOutput(wl_output* output) {
+  for (Output& o : outputs) {
+    if (o.output == output) return &o;
+  }
+  return nullptr;
+}
+
 // The largest scale of the outputs the surface is on; before it is on any,
 // the largest there is, so the first frame is already sharp on a one-output
-// desktop.
+// desktop. Only the outputs bound here count: libdecor's plugin binds outputs
+// of its own, and the surface enters those too, at scales not known here.
 int wantedScale(const WaylandWindow& w) {
   int scale = 1;
   for (const Output& o : outputs) {
@@ -160,8 +188,12 @@ void presentWindow(WaylandWindow& w) {
   wl_display_flush(display);
 }
 
+// The surface's present hook, run as a paint releases its device context.
 void present(HWND hwnd) {
-  if (WaylandWindow* w = findWayland(hwnd)) presentWindow(*w);
+  WaylandWindow* w = findWayland(hwnd);
+  if (w == nullptr || !w->configured) return;
+  w->painted = true;
+  presentWindow(*w);
 }
 
 // A change of scale shows the same pixels again, in blocks of the new size.
@@ -169,7 +201,7 @@ void rescale(WaylandWindow& w) {
   const int scale = wantedScale(w);
   if (scale == w.scale) return;
   w.scale = scale;
-  presentWindow(w);
+  if (w.painted) presentWindow(w);
 }
 
 void outputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
@@ -195,6 +227,7 @@ const wl_output_listener outputListener = [] {
 
 void surfaceEnter(void* data, wl_surface*, wl_output* output) {
   auto& w = *static_cast<WaylandWindow*>(data);
+  if (findOutput(output) == nullptr) return;
   w.entered.push_back(output);
   rescale(w);
 }
@@ -213,12 +246,25 @@ void global(void*, wl_registry*, std::uint32_t name, const char* interface, std:
     shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
   } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
     Output& o = outputs.emplace_back(Output{nullptr, name});
-    o.output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 2));
+    // Version 3 lets an unplugged output's object go (wl_output.release).
+    o.output = static_cast<wl_output*>(
+        wl_registry_bind(registry, name, &wl_output_interface, std::min(version, 3u)));
     wl_output_add_listener(o.output, &outputListener, &o);
+  } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
+    wmBaseName = name;
+  } else if (std::strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0) {
+    decorationManagerName = name;
   } else if (std::strcmp(interface, wp_presentation_interface.name) == 0 && reportPresented) {
     presentation = static_cast<wp_presentation*>(
         wl_registry_bind(registry, name, &wp_presentation_interface, 1));
     wp_presentation_add_listener(presentation, &presentationListener, nullptr);
+  }
+}
+void releaseOutput(wl_output* output) {
+  if (wl_output_get_version(output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
+    wl_output_release(output);
+  } else {
+    wl_output_destroy(output);
   }
 }
 void globalRemove(void*, wl_registry*, std::uint32_t name) {
@@ -226,7 +272,7 @@ void globalRemove(void*, wl_registry*, std::uint32_t name) {
     if (it->name != name) continue;
     for (const auto& w : wwindows)
       std::erase(w->entered, it->output);
-    wl_output_destroy(it->output);
+    releaseOutput(it->output);
     outputs.erase(it);
     for (const auto& w : wwindows)
       rescale(*w);
@@ -268,6 +314,23 @@ void commitSize(libdecor_frame* frame, int width, int height,
   libdecor_state_free(state);
 }
 
+// A configure's size, once acknowledged: a new size waits for the renderer's
+// paint, which brings the one buffer of that size; the same size only needs
+// the acknowledgement committed.
+void resized(WaylandWindow& w, int width, int height) {
+  const bool sizeChanged = !w.configured || width != w.width || height != w.height;
+  w.width = width;
+  w.height = height;
+  w.configured = true;
+  if (!sizeChanged) {
+    wl_surface_commit(w.surface);
+    return;
+  }
+  w.painted = false;
+  windowResized(w.hwnd, width, height);
+  windowExposed(w.hwnd, RECT{0, 0, width, height});
+}
+
 void frameConfigure(libdecor_frame* frame, libdecor_configuration* configuration, void* data) {
   auto& w = *static_cast<WaylandWindow*>(data);
   int width = 0, height = 0;
@@ -291,17 +354,7 @@ void frameConfigure(libdecor_frame* frame, libdecor_configuration* configuration
       commitSize(frame, width, height, nullptr);
     }
   }
-  const bool sizeChanged = !w.configured || width != w.width || height != w.height;
-  w.width = width;
-  w.height = height;
-  w.configured = true;
-  windowResized(w.hwnd, width, height);
-  // What the window holds shows at once, as an X server shows a window's
-  // background before its first paint: the background at first, the old
-  // picture and the background beyond it after an enlargement.
-  presentWindow(w);
-  // The renderer then paints the whole new area, and its paint is presented.
-  if (sizeChanged) windowExposed(w.hwnd, RECT{0, 0, width, height});
+  resized(w, width, height);
 }
 void frameClose(libdecor_frame*, void* data) {
   windowCloseRequested(static_cast<WaylandWindow*>(data)->hwnd);
@@ -319,6 +372,50 @@ libdecor_frame_interface frameInterface = [] {
   return i;
 }();
 
+void ping(void*, xdg_wm_base* base, std::uint32_t serial) {
+  xdg_wm_base_pong(base, serial);
+}
+const xdg_wm_base_listener wmBaseListener = {ping};
+
+void toplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
+  auto& w = *static_cast<WaylandWindow*>(data);
+  w.pendingWidth = width;
+  w.pendingHeight = height;
+}
+void toplevelClose(void* data, xdg_toplevel*) {
+  windowCloseRequested(static_cast<WaylandWindow*>(data)->hwnd);
+}
+const xdg_toplevel_listener toplevelListener = [] {
+  xdg_toplevel_listener l{};
+  l.configure = toplevelConfigure;
+  l.close = toplevelClose;
+  return l;
+}();
+
+// The size is the program's to choose where the compositor says 0: the outer
+// size asked for at first, as the frame is the compositor's and no protocol
+// says how large it is, and the same size after.
+void xdgSurfaceConfigure(void* data, xdg_surface* surface, std::uint32_t serial) {
+  auto& w = *static_cast<WaylandWindow*>(data);
+  if (w.clientSide && !w.configured) return;  // libdecor takes over; see pumpEvents
+  xdg_surface_ack_configure(surface, serial);
+  if (w.pendingWidth > 0 && w.pendingHeight > 0) {
+    resized(w, w.pendingWidth, w.pendingHeight);
+  } else {
+    resized(w, w.configured ? w.width : w.outerWidth, w.configured ? w.height : w.outerHeight);
+  }
+}
+const xdg_surface_listener xdgSurfaceListener = {xdgSurfaceConfigure};
+
+// A compositor that offers the protocol may still leave the frame to the
+// program. Before the window first shows, libdecor then takes it over; a
+// change of mind later leaves the window as it is.
+void decorationConfigure(void* data, zxdg_toplevel_decoration_v1*, std::uint32_t mode) {
+  static_cast<WaylandWindow*>(data)->clientSide =
+      mode == ZXDG_TOPLEVEL_DECORATION_V1_MODE_CLIENT_SIDE;
+}
+const zxdg_toplevel_decoration_v1_listener decorationListener = {decorationConfigure};
+
 bool lost(std::string& error) {
   const int code = display != nullptr ? wl_display_get_error(display) : 0;
   if (!failure.empty()) {
@@ -335,18 +432,36 @@ bool lost(std::string& error) {
   return false;
 }
 
+// The surface and what gives it its role, but not its buffers.
+void destroySurface(WaylandWindow& w) {
+  if (w.frame != nullptr) libdecor_frame_unref(w.frame);
+  if (w.decoration != nullptr) zxdg_toplevel_decoration_v1_destroy(w.decoration);
+  if (w.toplevel != nullptr) xdg_toplevel_destroy(w.toplevel);
+  if (w.xdgSurface != nullptr) xdg_surface_destroy(w.xdgSurface);
+  wl_surface_destroy(w.surface);
+  w.frame = nullptr;
+  w.decoration = nullptr;
+  w.toplevel = nullptr;
+  w.xdgSurface = nullptr;
+  w.entered.clear();
+}
+
 void disconnect() {
   for (const auto& w : wwindows) {
     for (ShmBuffer& b : w->buffers)
       destroyShmBuffer(b);
-    if (w->frame != nullptr) libdecor_frame_unref(w->frame);
-    wl_surface_destroy(w->surface);
+    destroySurface(*w);
   }
   wwindows.clear();
   if (decor != nullptr) libdecor_unref(decor);
   decor = nullptr;
+  if (decorationManager != nullptr) zxdg_decoration_manager_v1_destroy(decorationManager);
+  if (wmBase != nullptr) xdg_wm_base_destroy(wmBase);
+  decorationManager = nullptr;
+  wmBase = nullptr;
+  wmBaseName = decorationManagerName = 0;
   for (const Output& o : outputs)
-    wl_output_destroy(o.output);
+    releaseOutput(o.output);
   outputs.clear();
   if (presentation != nullptr) wp_presentation_destroy(presentation);
   if (shm != nullptr) wl_shm_destroy(shm);
@@ -360,30 +475,58 @@ void disconnect() {
   display = nullptr;
 }
 
+bool startLibdecor(std::string& error);
+
+// A new surface for the window, as a toplevel of the program's own with the
+// compositor's frame, or decorated by libdecor.
+bool makeSurface(WaylandWindow& w, std::string& error) {
+  w.surface = wl_compositor_create_surface(compositor);
+  wl_surface_add_listener(w.surface, &surfaceListener, &w);
+  if (decorationManager != nullptr && !w.clientSide) {
+    w.xdgSurface = xdg_wm_base_get_xdg_surface(wmBase, w.surface);
+    xdg_surface_add_listener(w.xdgSurface, &xdgSurfaceListener, &w);
+    w.toplevel = xdg_surface_get_toplevel(w.xdgSurface);
+    xdg_toplevel_add_listener(w.toplevel, &toplevelListener, &w);
+    xdg_toplevel_set_title(w.toplevel, w.title.c_str());
+    xdg_toplevel_set_app_id(w.toplevel, kAppId);
+    w.decoration =
+        zxdg_decoration_manager_v1_get_toplevel_decoration(decorationManager, w.toplevel);
+    zxdg_toplevel_decoration_v1_add_listener(w.decoration, &decorationListener, &w);
+    zxdg_toplevel_decoration_v1_set_mode(w.decoration,
+                                         ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE);
+    // The first commit, without a buffer, asks for the first configure.
+    if (w.mapped) wl_surface_commit(w.surface);
+    return true;
+  }
+  if (!startLibdecor(error)) return false;
+  w.frame = libdecor_decorate(decor, w.surface, &frameInterface, &w);
+  if (w.frame == nullptr) {
+    error = "cannot make a window on the Wayland compositor '" + compositorName() + "'";
+    return false;
+  }
+  libdecor_frame_set_title(w.frame, w.title.c_str());
+  libdecor_frame_set_app_id(w.frame, kAppId);
+  if (w.mapped) libdecor_frame_map(w.frame);
+  return true;
+}
+
 bool createWindow(HWND hwnd, const char*, const char* caption, bool, std::string& error) {
   if (!connectWayland(error)) return false;
   auto& w = *wwindows.emplace_back(std::make_unique<WaylandWindow>());
   w.hwnd = hwnd;
   w.outerWidth = hwnd->width;
   w.outerHeight = hwnd->height;
-  w.surface = wl_compositor_create_surface(compositor);
-  wl_surface_add_listener(w.surface, &surfaceListener, &w);
-  w.frame = libdecor_decorate(decor, w.surface, &frameInterface, &w);
-  if (w.frame == nullptr) {
-    wl_surface_destroy(w.surface);
-    wwindows.pop_back();
-    error = "cannot make a window on the Wayland compositor '" + compositorName() + "'";
-    return false;
-  }
   // Captions are 8-bit text in the Windows code page; Latin-1 is close
   // enough, and Wayland wants UTF-8.
-  std::string title;
   for (const unsigned char* c = reinterpret_cast<const unsigned char*>(caption); *c != 0; ++c) {
-    if (*c >= 0x80) title += static_cast<char>(0xC0 | *c >> 6);
-    title += static_cast<char>(*c < 0x80 ? *c : 0x80 | (*c & 0x3F));
+    if (*c >= 0x80) w.title += static_cast<char>(0xC0 | *c >> 6);
+    w.title += static_cast<char>(*c < 0x80 ? *c : 0x80 | (*c & 0x3F));
   }
-  libdecor_frame_set_title(w.frame, title.c_str());
-  libdecor_frame_set_app_id(w.frame, kAppId);
+  if (!makeSurface(w, error)) {
+    destroySurface(w);
+    wwindows.pop_back();
+    return false;
+  }
   w.scale = wantedScale(w);
   hwnd->present = present;
   return true;
@@ -395,7 +538,11 @@ void showWindow(HWND hwnd, bool visible) {
   WaylandWindow* w = findWayland(hwnd);
   if (w == nullptr || !visible || w->mapped) return;
   w->mapped = true;
-  libdecor_frame_map(w->frame);
+  if (w->frame != nullptr) {
+    libdecor_frame_map(w->frame);
+  } else {
+    wl_surface_commit(w->surface);
+  }
   wl_display_flush(display);
 }
 
@@ -404,8 +551,7 @@ void destroyWindow(HWND hwnd) {
   if (w == nullptr) return;
   for (ShmBuffer& b : w->buffers)
     destroyShmBuffer(b);
-  libdecor_frame_unref(w->frame);
-  wl_surface_destroy(w->surface);
+  destroySurface(*w);
   wl_display_flush(display);
   hwnd->present = nullptr;
   std::erase_if(wwindows, [hwnd](const auto& x) { return x->hwnd == hwnd; });
@@ -437,6 +583,12 @@ bool pumpEvents(bool wait, std::string& error) {
     }
     const int handled = wl_display_dispatch_pending(display);
     if (handled < 0 || !failure.empty()) return lost(error);
+    for (const auto& w : wwindows) {
+      if (w->clientSide && w->xdgSurface != nullptr && !w->configured) {
+        destroySurface(*w);
+        if (!makeSurface(*w, error)) return false;
+      }
+    }
     if (handled > 0 || !wait) return true;
   }
 }
@@ -470,6 +622,23 @@ bool connectWayland(std::string& error) {
     disconnect();
     return false;
   }
+  if (wmBaseName != 0 && decorationManagerName != 0) {
+    wmBase = static_cast<xdg_wm_base*>(
+        wl_registry_bind(registry, wmBaseName, &xdg_wm_base_interface, 1));
+    xdg_wm_base_add_listener(wmBase, &wmBaseListener, nullptr);
+    decorationManager = static_cast<zxdg_decoration_manager_v1*>(wl_registry_bind(
+        registry, decorationManagerName, &zxdg_decoration_manager_v1_interface, 1));
+  }
+  return true;
+}
+
+const Backend waylandBackend = {createWindow, showWindow, destroyWindow, pumpEvents, shutdown};
+
+namespace {
+
+// Started with the first window it decorates.
+bool startLibdecor(std::string& error) {
+  if (decor != nullptr) return true;
   // libdecor says on stderr when it finds no decoration plugin; that is no
   // failure (the window comes undecorated), so it must not add to what the
   // program says.
@@ -484,11 +653,10 @@ bool connectWayland(std::string& error) {
   }
   if (decor == nullptr) {
     error = "cannot set up window decorations on the Wayland compositor '" + compositorName() + "'";
-    disconnect();
     return false;
   }
   decorated = decorationPluginLoaded();
   return true;
 }
 
-const Backend waylandBackend = {createWindow, showWindow, destroyWindow, pumpEvents, shutdown};
+}  // namespace

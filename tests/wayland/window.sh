@@ -2,49 +2,30 @@
 # The real program on a private headless weston, with DISPLAY unset so that
 # XWayland cannot be what is tested. CONTENT is the size the content must
 # have, in logical pixels: libdecor's title bar takes its share of the
-# 554 x 554 outer size where its plugin is found.
+# 554 x 554 outer size where its plugin is found. The program's side of the
+# protocol is logged (WAYLAND_DEBUG) and checked by protocol.awk.
 # Usage: window.sh PROGRAM PICTURE SCALE CONTENT [LIBDECOR_PLUGIN_DIR]
-set -u
 program=$1 picture=$2 scale=$3 content=$4
 for tool in weston weston-screenshooter convert compare; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 [ $# -lt 5 ] || export LIBDECOR_PLUGIN_DIR=$5
-dir=$(mktemp -d)
-chmod 700 "$dir"
-weston_pid='' app=''
-cleanup() {
-  kill -9 $app $weston_pid 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$dir"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-# Polls a command every 50 ms until it succeeds or SECONDS have passed.
-within() {
-  local end=$(($(date +%s%N) + $1 * 1000000000))
-  shift
-  until "$@"; do
-    [ "$(date +%s%N)" -lt $end ] || return 1
-    sleep 0.05
-  done
-}
-unset DISPLAY MANDELBROT_BACKEND
-export LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0
-export XDG_RUNTIME_DIR=$dir WAYLAND_DISPLAY=wayland-0
+. "$(dirname "$0")/common.sh"
+export WAYLAND_DISPLAY=wayland-0
 
 # No compositor where one is asked for: one line, exit 1.
 MANDELBROT_BACKEND=wayland "$program" 2>"$dir/err"
 status=$?
-[ $status -eq 1 ] && [ "$(wc -l <"$dir/err")" -eq 1 ] || fail "no compositor: exit $status, $(cat "$dir/err")"
+[ $status -eq 1 ] && [ "$(cat "$dir/err")" = "mandelbrot: could not create the window: cannot \
+connect to the Wayland compositor 'wayland-0'" ] || fail "no compositor: exit $status, $(cat "$dir/err")"
 
 weston --backend=headless-backend.so --use-pixman --socket=$WAYLAND_DISPLAY \
   --width=1024 --height=768 --scale="$scale" --idle-time=0 --debug >"$dir/weston.log" 2>&1 &
-weston_pid=$!
+server_pid=$!
 within 10 test -S "$dir/$WAYLAND_DISPLAY" || fail "weston did not start: $(tail -3 "$dir/weston.log")"
 
 # Found by its default socket, as in a session that names none.
-env -u WAYLAND_DISPLAY "$program" >/dev/null 2>"$dir/err" &
+WAYLAND_DEBUG=client env -u WAYLAND_DISPLAY "$program" >/dev/null 2>"$dir/log" &
 app=$!
 # The window is where weston's shell put it. Only the picture has pure white
 # below the panel, and its corners are white, so the white's bounding box is
@@ -61,24 +42,28 @@ shows_picture() {
   compare -metric AE "$dir/expected.png" "$dir/window.png" null: 2>"$dir/ae"
 }
 mkdir "$dir/shots"
-within 15 shows_picture || fail "no exact ${content} picture on screen (${w:-?}x${h:-?}, AE $(cat "$dir/ae" 2>/dev/null)): $(cat "$dir/err")"
+within 30 shows_picture || fail "no exact ${content} picture on screen within 30 s: the white \
+was ${w:-?}x${h:-?}, $(cat "$dir/ae" 2>/dev/null) pixels differed; $(grep -v '^\[' "$dir/log")"
 
 # Idle once drawn: a program that kept repainting would use most of a core.
-cpu() { awk '{print $14 + $15}' "/proc/$app/stat"; }
 before=$(cpu)
 sleep 1 # the span measured, not a wait for anything
 [ $(($(cpu) - before)) -le 2 ] || fail "used $(($(cpu) - before)) ticks of CPU in 1 s idle"
+# One buffer, at the output's scale, holding the picture: the log ends at
+# the first idle here.
+protocol -v scale="$scale" -v chosen="$content" -v count=1 || exit 1
 
 # The compositor going away: one line within a second, then exit 1 (the
 # grace after the line is for sanitizer builds, which check for leaks at exit).
-kill -9 $weston_pid
-wait $weston_pid 2>/dev/null
-within 1 test -s "$dir/err" || fail "nothing said within 1 s of the compositor's death"
-exited() { [[ "$(awk '{print $3}' "/proc/$app/stat" 2>/dev/null)" =~ ^Z?$ ]]; }
+kill -9 $server_pid
+wait $server_pid 2>/dev/null
+within 1 said || fail "nothing said within 1 s of the compositor's death"
 within 5 exited || fail "still running 5 s after the compositor died"
 wait $app
 status=$?
 app=''
 [ $status -eq 1 ] || fail "exit $status after the compositor died"
-[ "$(wc -l <"$dir/err")" -eq 1 ] || fail "stderr was not one line: $(cat "$dir/err")"
+said
+[ "$(cat "$dir/err")" = "mandelbrot: could not get the next message: lost the connection to \
+the Wayland compositor 'wayland-0'" ] || fail "after the compositor died: $(cat "$dir/err")"
 echo "PASS"
