@@ -11,11 +11,13 @@
 namespace {
 
 int paints = 0;
+bool refuseClose = false;
 
 LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) ++paints;
   if (message == WM_DESTROY) PostQuitMessage(7);
-  return message == WM_PAINT ? 0 : DefWindowProcA(hwnd, message, wParam, lParam);
+  const bool handled = message == WM_PAINT || (message == WM_CLOSE && refuseClose);
+  return handled ? 0 : DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 WNDCLASSEXA classNamed(const char* name) {
@@ -92,6 +94,12 @@ TEST(Windowing, PaintsWhileInvalidPostedMessagesFirstQuitBeforePaint) {
   EXPECT_EQ(next(msg), WM_NULL);
   EXPECT_EQ(paints, 3);
 
+  // A close request comes once, whether the window goes or not.
+  refuseClose = true;
+  fake.events.push_back([hwnd] { windowCloseRequested(hwnd); });
+  EXPECT_EQ(next(msg), WM_CLOSE);
+  EXPECT_EQ(next(msg), WM_NULL);
+  refuseClose = false;
   fake.events.push_back([hwnd] {
     windowExposed(hwnd, {0, 0, 5, 5});
     windowCloseRequested(hwnd);

@@ -41,13 +41,14 @@ std::string encode(const HWND__& window, std::FILE* file) {
 }
 
 // Makes a rename in path's folder durable: until the folder itself reaches
-// the disk, a crash can bring back the old entry, or none.
+// the disk, a crash can bring back the old entry, or none. A file system that
+// can't sync a folder (EINVAL) leaves nothing more to do.
 std::string syncFolderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
   if (fd < 0) return std::strerror(errno);
-  const std::string reason = fsync(fd) == 0 ? "" : std::strerror(errno);
+  const std::string reason = fsync(fd) == 0 || errno == EINVAL ? "" : std::strerror(errno);
   close(fd);
   return reason;
 }

@@ -70,6 +70,7 @@ ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 # stays_idle: within 20 s the program spends a whole second without using
 # the processor; one that spins or keeps repainting never does.
 stays_idle() {
+  local used=unknown
   until_within 20 eval 'before=$(ticks) && sleep 1 && used=$(($(ticks) - before)) && ((used == 0))' ||
     fail "busy while idle: $used ticks in the last second"
 }
