@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the Wayland tests: a private runtime folder, cleaned up with
 # everything the test started, and deadline-bound waits.
 set -u
@@ -22,7 +23,8 @@ within() {
   done
 }
 unset DISPLAY MANDELBROT_BACKEND
-export LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0
+LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0
+export LSAN_OPTIONS
 export XDG_RUNTIME_DIR=$dir
 cpu() { awk '{print $14 + $15}' "/proc/$app/stat"; }
 # What the program said, without the protocol log.

@@ -20,9 +20,12 @@ chmod 644 "$dir/config"
 setsid "${as[@]}" env -i XDG_RUNTIME_DIR="$dir" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
   WLR_RENDERER=pixman sway -c "$dir/config" >"$dir/sway.log" 2>&1 &
 server_pid=$!
-ready() { export SWAYSOCK=$(echo "$dir"/sway-ipc.*.sock) && swaymsg -q -t get_version 2>/dev/null; }
+ready() {
+  SWAYSOCK=$(echo "$dir"/sway-ipc.*.sock) && export SWAYSOCK && swaymsg -q -t get_version 2>/dev/null
+}
 within 10 ready || fail "sway did not start: $(tail -3 "$dir/sway.log")"
-export WAYLAND_DISPLAY=$(basename "$(echo "$dir"/wayland-?)")
+WAYLAND_DISPLAY=$(basename "$(echo "$dir"/wayland-?)")
+export WAYLAND_DISPLAY
 
 WAYLAND_DEBUG=client "$program" >/dev/null 2>"$dir/log" &
 app=$!

@@ -19,8 +19,11 @@ status=$?
 [ $status -eq 1 ] && [ "$(cat "$dir/err")" = "mandelbrot: could not create the window: cannot \
 connect to the Wayland compositor 'wayland-0'" ] || fail "no compositor: exit $status, $(cat "$dir/err")"
 
+# An output large enough for weston's shell to place the whole window, its
+# shadow included, on it: at scale 2 weston 10 was seen to blend the content's
+# last row and column with what lies beyond when the shadow crossed the edge.
 weston --backend=headless-backend.so --use-pixman --socket=$WAYLAND_DISPLAY \
-  --width=1024 --height=768 --scale="$scale" --idle-time=0 --debug >"$dir/weston.log" 2>&1 &
+  --width=1600 --height=1200 --scale="$scale" --idle-time=0 --debug >"$dir/weston.log" 2>&1 &
 server_pid=$!
 within 10 test -S "$dir/$WAYLAND_DISPLAY" || fail "weston did not start: $(tail -3 "$dir/weston.log")"
 
