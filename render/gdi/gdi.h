@@ -48,15 +48,6 @@ using HPEN = struct HPEN__*;
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
   return COLORREF{r} | (COLORREF{g} << 8) | (COLORREF{b} << 16);
 }
-constexpr BYTE GetRValue(COLORREF c) {
-  return static_cast<BYTE>(c);
-}
-constexpr BYTE GetGValue(COLORREF c) {
-  return static_cast<BYTE>(c >> 8);
-}
-constexpr BYTE GetBValue(COLORREF c) {
-  return static_cast<BYTE>(c >> 16);
-}
 
 constexpr int PS_SOLID = 0;
 constexpr int DC_PEN = 19;
