@@ -446,12 +446,18 @@ void destroySurface(WaylandWindow& w) {
   w.entered.clear();
 }
 
+// The surface goes first: once it is gone, the compositor holds none of the
+// buffers.
+void destroyWindowObjects(WaylandWindow& w) {
+  destroySurface(w);
+  for (ShmBuffer& b : w.buffers)
+    destroyShmBuffer(b);
+  w.buffers.clear();
+}
+
 void disconnect() {
-  for (const auto& w : wwindows) {
-    for (ShmBuffer& b : w->buffers)
-      destroyShmBuffer(b);
-    destroySurface(*w);
-  }
+  for (const auto& w : wwindows)
+    destroyWindowObjects(*w);
   wwindows.clear();
   if (decor != nullptr) libdecor_unref(decor);
   decor = nullptr;
@@ -549,9 +555,7 @@ void showWindow(HWND hwnd, bool visible) {
 void destroyWindow(HWND hwnd) {
   WaylandWindow* w = findWayland(hwnd);
   if (w == nullptr) return;
-  for (ShmBuffer& b : w->buffers)
-    destroyShmBuffer(b);
-  destroySurface(*w);
+  destroyWindowObjects(*w);
   wl_display_flush(display);
   hwnd->present = nullptr;
   std::erase_if(wwindows, [hwnd](const auto& x) { return x->hwnd == hwnd; });

@@ -22,6 +22,9 @@ match($0, /[a-z_0-9]+@[0-9]+\.[a-z_]+\(/) {
     pending = ""; sizes[size] = 1
   } else if (message == "create_buffer") { dims[id(arg(1))] = arg(3) "x" arg(4); busy[id(arg(1))] = 0 }
   else if (object ~ /^wl_buffer@/ && message == "release") busy[object] = 0
+  else if (object ~ /^wl_buffer@/ && message == "destroy" && busy[object] && surface != "")
+    fault("destroyed " object " while the compositor held it")
+  else if (object == surface && message == "destroy") surface = ""
   else if (object == surface && message == "set_buffer_scale") {
     bufferScale = arg(1)
     if (scale && bufferScale != scale) fault("buffer scale " bufferScale " at output scale " scale)
