@@ -1,6 +1,8 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "fractal/escape_map.h"
 #include "fractal/escape_test.h"
@@ -10,6 +12,12 @@
 namespace {
 
 constexpr int kLimit = 100;
+
+// Timings on a shared machine only ever come out too long: with repetitions,
+// the minimum is the figure to compare.
+double minimum(const std::vector<double>& values) {
+  return *std::min_element(values.begin(), values.end());
+}
 
 // The escape test one pixel at a time over the whole grid: the yardstick.
 void BM_EscapeTest(benchmark::State& state) {
@@ -24,7 +32,7 @@ void BM_EscapeTest(benchmark::State& state) {
     benchmark::DoNotOptimize(steps);
   }
 }
-BENCHMARK(BM_EscapeTest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EscapeTest)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", minimum);
 
 // The escape map of the whole grid, on the best path the processor has.
 void BM_EscapeMap(benchmark::State& state) {
@@ -35,7 +43,7 @@ void BM_EscapeMap(benchmark::State& state) {
   }
   state.SetLabel(escapePathName(bestEscapePath()));
 }
-BENCHMARK(BM_EscapeMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EscapeMap)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", minimum);
 
 // The same on one path, forced.
 void escapeMapOnPath(benchmark::State& state, EscapePath path) {
@@ -54,7 +62,7 @@ void BM_DrawFractal(benchmark::State& state) {
     benchmark::DoNotOptimize(window.pixels.data());
   }
 }
-BENCHMARK(BM_DrawFractal)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawFractal)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", minimum);
 
 }  // namespace
 
@@ -66,7 +74,8 @@ int main(int argc, char** argv) {
     if (!escapeMapOn(path, 0, probe)) continue;
     const std::string name = std::string("BM_EscapeMap/") + escapePathName(path);
     benchmark::RegisterBenchmark(name.c_str(), escapeMapOnPath, path)
-        ->Unit(benchmark::kMillisecond);
+        ->Unit(benchmark::kMillisecond)
+        ->ComputeStatistics("min", minimum);
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
