@@ -53,6 +53,7 @@ exits_with 0 10
 # has handled the resize. Not larger: the server keeps as much again for the
 # covered parts.
 start_program
+until_within 15 shows 554 554 || fail "the picture did not appear: $seen"
 bounded 20 xdotool windowsize --sync "$window" 5000 5000 windowunmap --sync "$window" \
   windowmap --sync "$window"
 convert -size 2200x700 xc:'#C8C8C8' "$picture" -composite "$scratch/enlarged.png"
