@@ -1,11 +1,9 @@
 #include <bit>
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
 #include <gtest/gtest.h>
 
-#include "fractal/complex.h"
 #include "fractal/escape_lanes.h"
 #include "fractal/escape_test.h"
 #include "tests/reference_picture.h"
@@ -16,33 +14,6 @@ void PrintTo(EscapePath path, std::ostream* out) {
 }
 
 namespace {
-
-TEST(ComplexArithmetic, ExactCasesAndRoundingPoints) {
-  const Complex sq = compl_sqr({3, 4}), sum = compl_sum({0.5f, -1}, {0.25f, 1});
-  EXPECT_TRUE(sq.re == -7 && sq.im == 24);
-  EXPECT_TRUE(sum.re == 0.75f && sum.im == 0);
-  EXPECT_EQ(compl_abs({3, 4}), 5.0f);
-  EXPECT_EQ(compl_abs({0, -2}), 2.0f);
-  // (1 + 2^-12)^2 - 1 fits a float only if the square is not rounded first.
-  const float a = 1.0f + std::ldexp(1.0f, -12);
-  EXPECT_EQ(compl_sqr({a, 1}).re, std::ldexp(1.0f, -11) + std::ldexp(1.0f, -24));
-  // The imaginary part is one rounding of 2 * im * re.
-  const float b = 1.0f + std::ldexp(1.0f, -23);
-  EXPECT_EQ(compl_sqr({b, b}).im, static_cast<float>(2.0 * double{b} * b));
-  // Just outside the escape circle only if the sum of squares stays precise.
-  EXPECT_EQ(compl_abs({0x1.06661cp-2f, 0x1.fbc7bap+0f}), 0x1.000002p+1f);
-}
-
-TEST(PlanePoint, EqualsTheExactProductRoundedOnce) {
-  if (LDBL_MANT_DIG < 64) GTEST_SKIP() << "long double is too narrow to hold the exact product";
-  for (int v = -100000; v <= 100000; ++v) {
-    const auto exact = [](long double shift) {
-      return static_cast<float>(shift * static_cast<long double>(0.007));
-    };
-    ASSERT_EQ(planePoint(v, 0).re, exact(v - 337.0L)) << v;
-    ASSERT_EQ(planePoint(0, v).im, exact(v - 257.0L)) << v;
-  }
-}
 
 TEST(EscapeTest, TheLimitBoundsTheIterations) {
   int steps = 7;  // a member leaves it alone

@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # Sourced by the Wayland tests: a private runtime folder, cleaned up with
-# everything the test started, and deadline-bound waits.
+# everything the test started, and the waits.
 set -u
 dir=$(mktemp -d)
 chmod 700 "$dir"
@@ -12,16 +12,7 @@ cleanup() {
   rm -rf "$dir"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-# Polls a command every 50 ms until it succeeds or SECONDS have passed.
-within() {
-  local end=$(($(date +%s%N) + $1 * 1000000000))
-  shift
-  until "$@"; do
-    [ "$(date +%s%N)" -lt $end ] || return 1
-    sleep 0.05
-  done
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../waits.sh"
 unset DISPLAY MANDELBROT_BACKEND
 LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0
 export LSAN_OPTIONS

@@ -23,7 +23,7 @@ server_pid=$!
 ready() {
   SWAYSOCK=$(echo "$dir"/sway-ipc.*.sock) && export SWAYSOCK && swaymsg -q -t get_version 2>/dev/null
 }
-within 10 ready || fail "sway did not start: $(tail -3 "$dir/sway.log")"
+until_within 10 ready || fail "sway did not start: $(tail -3 "$dir/sway.log")"
 WAYLAND_DISPLAY=$(basename "$(echo "$dir"/wayland-?)")
 export WAYLAND_DISPLAY
 
@@ -43,7 +43,7 @@ shows() {
   compare -metric AE "$dir/expected.png" "$dir/shot.png" null: 2>"$dir/ae"
 }
 shown() {
-  within 30 shows "$1" || fail "$2: no exact picture at scale $1 within 30 s: the content \
+  until_within 30 shows "$1" || fail "$2: no exact picture at scale $1 within 30 s: the content \
 was ${w:-?}x${h:-?} at ${x:-?},${y:-?}, $(cat "$dir/ae" 2>/dev/null) pixels differed, last \
 $(grep -o 'set_buffer_scale([0-9]*)' "$dir/log" | tail -1)"
 }
@@ -81,7 +81,7 @@ protocol -v scale=0 -v chosen=554x554 -v count=0 || exit 1
 
 # Closed by the compositor: exit 0.
 swaymsg -q "[pid=$app] kill" || fail "no kill"
-within 5 exited || fail "still running 5 s after the window was closed"
+until_within 5 exited || fail "still running 5 s after the window was closed"
 wait $app
 status=$?
 app=''

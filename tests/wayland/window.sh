@@ -25,7 +25,7 @@ connect to the Wayland compositor 'wayland-0'" ] || fail "no compositor: exit $s
 weston --backend=headless-backend.so --use-pixman --socket=$WAYLAND_DISPLAY \
   --width=1600 --height=1200 --scale="$scale" --idle-time=0 --debug >"$dir/weston.log" 2>&1 &
 server_pid=$!
-within 10 test -S "$dir/$WAYLAND_DISPLAY" || fail "weston did not start: $(tail -3 "$dir/weston.log")"
+until_within 10 test -S "$dir/$WAYLAND_DISPLAY" || fail "weston did not start: $(tail -3 "$dir/weston.log")"
 
 # Found by its default socket, as in a session that names none.
 WAYLAND_DEBUG=client env -u WAYLAND_DISPLAY "$program" >/dev/null 2>"$dir/log" &
@@ -45,7 +45,7 @@ shows_picture() {
   compare -metric AE "$dir/expected.png" "$dir/window.png" null: 2>"$dir/ae"
 }
 mkdir "$dir/shots"
-within 30 shows_picture || fail "no exact ${content} picture on screen within 30 s: the white \
+until_within 30 shows_picture || fail "no exact ${content} picture on screen within 30 s: the white \
 was ${w:-?}x${h:-?}, $(cat "$dir/ae" 2>/dev/null) pixels differed; $(grep -v '^\[' "$dir/log")"
 
 # Idle once drawn: a program that kept repainting would use most of a core.
@@ -60,8 +60,8 @@ protocol -v scale="$scale" -v chosen="$content" -v count=1 || exit 1
 # grace after the line is for sanitizer builds, which check for leaks at exit).
 kill -9 $server_pid
 wait $server_pid 2>/dev/null
-within 1 said || fail "nothing said within 1 s of the compositor's death"
-within 5 exited || fail "still running 5 s after the compositor died"
+until_within 1 said || fail "nothing said within 1 s of the compositor's death"
+until_within 5 exited || fail "still running 5 s after the compositor died"
 wait $app
 status=$?
 app=''

@@ -16,17 +16,7 @@ trap 'kill -9 "${pids[@]}" 2>/dev/null; rm -rf "$scratch"' EXIT
 unset WAYLAND_DISPLAY MANDELBROT_BACKEND
 export XDG_RUNTIME_DIR=$scratch
 
-fail() { echo "FAIL (lines ${BASH_LINENO[*]}): $*" >&2; exit 1; }
-
-# until_within SECONDS COMMAND...: runs the command until it succeeds or time
-# is up; TIME_SCALE times as long for a slow (sanitized or unoptimised) build.
-until_within() {
-  local deadline=$((${EPOCHREALTIME/./} + $1 * ${TIME_SCALE:-1} * 1000000)) && shift
-  until "$@"; do
-    ((${EPOCHREALTIME/./} < deadline)) || return 1
-    sleep 0.01
-  done
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../waits.sh"
 
 # bounded SECONDS COMMAND...: the command, which waits on its own (xdotool
 # --sync, import), ended when it takes longer.
