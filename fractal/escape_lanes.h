@@ -126,12 +126,14 @@ void escapeGrid(std::uint8_t limit, std::uint8_t* out) {
   // registers.
   [&]<std::size_t... n>(std::index_sequence<n...>) {
     Group<L> groups[kGroups] = {(static_cast<void>(n), started<L>(next))...};
-    for (int live = ((groups[n].y < kGridSize) + ...); live > 0;) {
+    int live = ((groups[n].y < kGridSize) + ...);
+    while (live > 0) {
       // All run until the first of them is done: out of lanes, or at the
       // limit, which the rounds count down to.
       const int rounds = std::min({(limit - groups[n].i)...});
       int round = 0;
-      for (; round < rounds && !(L::none(groups[n].in) | ...); ++round)
+      // Tested without branching between the groups.
+      for (; round < rounds && !(static_cast<int>(L::none(groups[n].in)) | ...); ++round)
         (iterate(groups[n]), ...);
       ((groups[n].i += round), ...);
       const auto restart = [&](Group<L>& g) {
