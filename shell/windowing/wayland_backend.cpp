@@ -27,7 +27,6 @@
 #include <memory>
 #include <vector>
 
-#include "presentation-time-client.h"
 #include "xdg-decoration-unstable-v1-client.h"
 #include "xdg-shell-client.h"
 #include "shell/windowing/wayland_buffer.h"
@@ -71,7 +70,6 @@ wl_display* display = nullptr;
 wl_registry* registry = nullptr;
 wl_compositor* compositor = nullptr;
 wl_shm* shm = nullptr;
-wp_presentation* presentation = nullptr;
 libdecor* decor = nullptr;
 // Bound only when the compositor offers to draw frames; libdecor is used
 // otherwise.
@@ -145,31 +143,6 @@ ShmBuffer* freeBuffer(WaylandWindow& w, int width, int height) {
   return &buffer;
 }
 
-// The benchmark's measure of start-up: with MANDELBROT_REPORT_PRESENTED set,
-// the time the compositor shows each frame goes to standard output as
-// "presented CLOCK SECONDS", on the compositor's clock (a clock_gettime id).
-bool reportPresented = false;
-std::uint32_t presentationClock = 0;
-void presentationClockId(void*, wp_presentation*, std::uint32_t clock) {
-  presentationClock = clock;
-}
-const wp_presentation_listener presentationListener = {.clock_id = presentationClockId};
-void presented(void*, struct wp_presentation_feedback* feedback, std::uint32_t secondsHigh,
-               std::uint32_t secondsLow, std::uint32_t nanoseconds, std::uint32_t, std::uint32_t,
-               std::uint32_t, std::uint32_t) {
-  const unsigned long long seconds =
-      (static_cast<unsigned long long>(secondsHigh) << 32) | secondsLow;
-  std::printf("presented %u %llu.%09u\n", presentationClock, seconds, nanoseconds);
-  std::fflush(stdout);
-  wp_presentation_feedback_destroy(feedback);
-}
-void discarded(void*, struct wp_presentation_feedback* feedback) {
-  wp_presentation_feedback_destroy(feedback);
-}
-void syncOutput(void*, struct wp_presentation_feedback*, wl_output*) {}
-const wp_presentation_feedback_listener feedbackListener = {
-    .sync_output = syncOutput, .presented = presented, .discarded = discarded};
-
 void presentWindow(WaylandWindow& w) {
   // Nothing may be attached before the first configure says the size.
   if (!w.configured || !failure.empty()) return;
@@ -179,10 +152,6 @@ void presentWindow(WaylandWindow& w) {
   wl_surface_set_buffer_scale(w.surface, w.scale);
   wl_surface_attach(w.surface, buffer->buffer, 0, 0);
   wl_surface_damage_buffer(w.surface, 0, 0, INT32_MAX, INT32_MAX);
-  if (reportPresented && presentation != nullptr) {
-    wp_presentation_feedback_add_listener(wp_presentation_feedback(presentation, w.surface),
-                                          &feedbackListener, nullptr);
-  }
   buffer->busy = true;
   wl_surface_commit(w.surface);
   wl_display_flush(display);
@@ -254,10 +223,6 @@ void global(void*, wl_registry*, std::uint32_t name, const char* interface, std:
     wmBaseName = name;
   } else if (std::strcmp(interface, zxdg_decoration_manager_v1_interface.name) == 0) {
     decorationManagerName = name;
-  } else if (std::strcmp(interface, wp_presentation_interface.name) == 0 && reportPresented) {
-    presentation = static_cast<wp_presentation*>(
-        wl_registry_bind(registry, name, &wp_presentation_interface, 1));
-    wp_presentation_add_listener(presentation, &presentationListener, nullptr);
   }
 }
 void releaseOutput(wl_output* output) {
@@ -469,11 +434,9 @@ void disconnect() {
   for (const Output& o : outputs)
     releaseOutput(o.output);
   outputs.clear();
-  if (presentation != nullptr) wp_presentation_destroy(presentation);
   if (shm != nullptr) wl_shm_destroy(shm);
   if (compositor != nullptr) wl_compositor_destroy(compositor);
   if (registry != nullptr) wl_registry_destroy(registry);
-  presentation = nullptr;
   shm = nullptr;
   compositor = nullptr;
   registry = nullptr;
@@ -522,12 +485,7 @@ bool createWindow(HWND hwnd, const char*, const char* caption, bool, std::string
   w.hwnd = hwnd;
   w.outerWidth = hwnd->width;
   w.outerHeight = hwnd->height;
-  // Captions are 8-bit text in the Windows code page; Latin-1 is close
-  // enough, and Wayland wants UTF-8.
-  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(caption); *c != 0; ++c) {
-    if (*c >= 0x80) w.title += static_cast<char>(0xC0 | *c >> 6);
-    w.title += static_cast<char>(*c < 0x80 ? *c : 0x80 | (*c & 0x3F));
-  }
+  w.title = latin1ToUtf8(caption);
   if (!makeSurface(w, error)) {
     destroySurface(w);
     wwindows.pop_back();
@@ -606,7 +564,6 @@ void shutdown() {
 bool connectWayland(std::string& error) {
   if (display != nullptr) return true;
   wl_log_set_handler_client(quietLog);
-  reportPresented = std::getenv("MANDELBROT_REPORT_PRESENTED") != nullptr;
   display = wl_display_connect(nullptr);
   if (display == nullptr) {
     error = "cannot connect to the Wayland compositor '" + compositorName() + "'";
