@@ -34,6 +34,10 @@ extern const Backend x11Backend;
 // first window is created.
 void useBackend(const Backend& backend);
 
+// Captions are 8-bit text in the Windows code page; Latin-1 is close enough,
+// and window systems want UTF-8.
+std::string latin1ToUtf8(const char* text);
+
 // Reported by the backend from inside its pumpEvents.
 void windowExposed(HWND window, const RECT& area);
 void windowResized(HWND window, int clientWidth, int clientHeight);

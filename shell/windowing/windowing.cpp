@@ -92,6 +92,15 @@ BOOL fail(const char* reason) {
 
 }  // namespace
 
+std::string latin1ToUtf8(const char* text) {
+  std::string utf8;
+  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c != 0; ++c) {
+    if (*c >= 0x80) utf8 += static_cast<char>(0xC0 | *c >> 6);
+    utf8 += static_cast<char>(*c < 0x80 ? *c : 0x80 | (*c & 0x3F));
+  }
+  return utf8;
+}
+
 void useBackend(const Backend& chosen) {
   backend = &chosen;
 }

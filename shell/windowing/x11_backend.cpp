@@ -158,20 +158,6 @@ void forget(HWND hwnd) {
   std::erase_if(xwindows, [hwnd](const X11Window& x) { return x.hwnd == hwnd; });
 }
 
-// Captions are 8-bit text in the Windows code page; Latin-1 is close enough.
-std::string latin1ToUtf8(const char* text) {
-  std::string utf8;
-  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c != 0; ++c) {
-    if (*c < 0x80) {
-      utf8 += static_cast<char>(*c);
-    } else {
-      utf8 += static_cast<char>(0xC0 | *c >> 6);
-      utf8 += static_cast<char>(0x80 | (*c & 0x3F));
-    }
-  }
-  return utf8;
-}
-
 bool windowManagerSupports(Atom feature) {
   Atom type;
   int format;
