@@ -41,6 +41,9 @@ struct HWND__ {
   // Shows the client area on a screen when a context is released; null for an
   // off-screen window.
   void (*present)(HWND window) = nullptr;
+  // The window system's own record of the window, kept by the backend that
+  // shows it; null for an off-screen window.
+  void* shown = nullptr;
 };
 
 // An off-screen window whose client area is width x height, filled with the
