@@ -13,3 +13,13 @@ until_within() {
     sleep 0.01
   done
 }
+
+# stays_idle PID [TICKS]: within 20 s the process spends a whole second using
+# at most TICKS clock ticks of processor time (default 0); one that spins or
+# keeps repainting never does.
+stays_idle() {
+  local idle_pid=$1 allowed=${2:-0} used=unknown before
+  ticks() { awk '{print $14 + $15}' "/proc/$idle_pid/stat"; }
+  until_within 20 eval 'before=$(ticks) && sleep 1 && used=$(($(ticks) - before)) &&
+    ((used <= allowed))' || fail "busy while idle: $used ticks in the last second"
+}

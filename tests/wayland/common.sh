@@ -17,7 +17,6 @@ unset DISPLAY MANDELBROT_BACKEND
 LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0
 export LSAN_OPTIONS
 export XDG_RUNTIME_DIR=$dir
-cpu() { awk '{print $14 + $15}' "/proc/$app/stat"; }
 # What the program said, without the protocol log.
 said() { grep -v '^\[' "$dir/log" >"$dir/err"; test -s "$dir/err"; }
 exited() { [[ "$(awk '{print $3}' "/proc/$app/stat" 2>/dev/null)" =~ ^Z?$ ]]; }

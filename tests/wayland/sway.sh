@@ -49,9 +49,7 @@ $(grep -o 'set_buffer_scale([0-9]*)' "$dir/log" | tail -1)"
 }
 shown 1 "tiled"
 grep -q 'libdecor/plugins' "/proc/$app/maps" && fail "libdecor's plugin is loaded"
-before=$(cpu)
-sleep 1 # the span measured, not a wait for anything
-[ "$(cpu)" -eq "$before" ] || fail "used $(($(cpu) - before)) ticks of CPU in 1 s idle"
+stays_idle "$app"
 protocol -v scale=1 -v chosen=554x554 -v count=1 || exit 1
 
 # Twenty sizes, floating: the buffers of the old sizes go, and no file stays

@@ -49,9 +49,7 @@ until_within 30 shows_picture || fail "no exact ${content} picture on screen wit
 was ${w:-?}x${h:-?}, $(cat "$dir/ae" 2>/dev/null) pixels differed; $(grep -v '^\[' "$dir/log")"
 
 # Idle once drawn: a program that kept repainting would use most of a core.
-before=$(cpu)
-sleep 1 # the span measured, not a wait for anything
-[ $(($(cpu) - before)) -le 2 ] || fail "used $(($(cpu) - before)) ticks of CPU in 1 s idle"
+stays_idle "$app"
 # One buffer, at the output's scale, holding the picture: the log ends at
 # the first idle here.
 protocol -v scale="$scale" -v chosen="$content" -v count=1 || exit 1

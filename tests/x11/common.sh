@@ -55,16 +55,6 @@ shows() {
     [ "$seen" = "0 pixels differ" ]
 }
 
-# The CPU time the program has used, in clock ticks.
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-# stays_idle: within 20 s the program spends a whole second without using
-# the processor; one that spins or keeps repainting never does.
-stays_idle() {
-  local used=unknown
-  until_within 20 eval 'before=$(ticks) && sleep 1 && used=$(($(ticks) - before)) && ((used == 0))' ||
-    fail "busy while idle: $used ticks in the last second"
-}
-
 # exits_with CODE SECONDS: the program ends with CODE within SECONDS, and
 # having said nothing if CODE is 0.
 exits_with() {

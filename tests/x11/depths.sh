@@ -25,4 +25,4 @@ if ((depth >= 24)); then
 else
   until_within 15 ordered || fail "the greys do not show as one colour each, black black and darker for darker"
 fi
-stays_idle
+stays_idle "$pid"

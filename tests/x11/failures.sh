@@ -31,7 +31,7 @@ start_x -screen 0 2200x700x24
 # nothing to say.
 start_program
 until_within 15 shows 554 554 || fail "the picture did not appear: $seen"
-stays_idle
+stays_idle "$pid"
 kill -STOP "$pid"
 bounded 15 xdotool windowunmap --sync "$window" windowmap --sync "$window"
 # Two milliseconds of processor time after that are well into the paint:

@@ -38,4 +38,4 @@ if timeout 5 xprop -root _NET_SUPPORTED | grep -q _NET_REQUEST_FRAME_EXTENTS; th
   [ "$(frame_sizes map | sort -u)" = 554x554 ] ||
     fail "resized after it was shown: $(frame_sizes map | tr '\n' ' ')"
 fi
-stays_idle
+stays_idle "$pid"

@@ -28,7 +28,7 @@ done
 # Launchers are grouped with the window by its class.
 grep -qx 'StartupWMClass=WindowsApp' "$1" || fail "desktop entry lacks the class"
 
-stays_idle
+stays_idle "$pid"
 
 # A frame that a window manager publishes, changes or takes away after the
 # window is shown: the client area follows, so that the outer size stays
