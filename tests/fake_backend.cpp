@@ -32,8 +32,13 @@ bool pumpEvents(bool wait, std::string& error) {
   return true;
 }
 
-const Backend fakeBackend = {createWindow, [](HWND, bool visible) { fake.visible = visible; },
-                             [](HWND) { ++fake.destroyed; }, pumpEvents, [] {}};
+const Backend fakeBackend = {"fake",
+                             [](std::string&) { return true; },
+                             createWindow,
+                             [](HWND) { fake.visible = true; },
+                             [](HWND) { ++fake.destroyed; },
+                             pumpEvents,
+                             [] {}};
 // Every window of the test program goes to the fake.
 const bool installed = (useBackend(fakeBackend), true);
 

@@ -145,7 +145,7 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
   if (window == nullptr) return FALSE;
   const bool wasVisible = window->visible;
   window->visible = cmdShow != SW_HIDE;
-  if (window->visible != wasVisible) backend->showWindow(hwnd, window->visible);
+  if (window->visible && !wasVisible) backend->showWindow(hwnd);
   return wasVisible;
 }
 
