@@ -145,7 +145,12 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
   if (window == nullptr) return FALSE;
   const bool wasVisible = window->visible;
   window->visible = cmdShow != SW_HIDE;
-  if (window->visible && !wasVisible) backend->showWindow(hwnd);
+  if (window->visible && !wasVisible) {
+    backend->showWindow(hwnd);
+    // As on Windows, a window shown is invalid at once: the first paint runs
+    // while the window system maps the window.
+    window->invalid = {0, 0, hwnd->width, hwnd->height};
+  }
   return wasVisible;
 }
 
