@@ -1,10 +1,6 @@
-// The real program on a private headless weston, with and without libdecor's
-// decoration plugin, and on a private headless sway with its own frame,
-// beside a minimal client, watched from outside through the protocol log
-// (WAYLAND_DEBUG): the start lasts until the first commit of the client's
-// surface with a buffer, which for the program holds the picture. As root,
-// sway runs as the user scripts/test creates, as it refuses root.
-//
+// The real program beside a minimal client on a private headless weston, with
+// and without libdecor's plugin, and sway (as the user scripts/test creates,
+// since sway refuses root), watched through their protocol logs.
 //   mandelbrot-wayland-bench [RUNS]
 
 #include <fcntl.h>

@@ -1,7 +1,6 @@
-// The yardstick for the Wayland start-up figure: the least a client can do to
-// show a 554 x 554 window, an undecorated xdg toplevel with one grey
-// shared-memory buffer, committed as soon as the compositor configures it.
-// It idles then until killed, too briefly to be asked whether it is alive.
+// The least a Wayland client can do to show a 554 x 554 window: one grey
+// buffer on an undecorated xdg toplevel, committed once configured. It lives
+// too briefly to be asked whether it is alive (ping).
 
 #include <sys/mman.h>
 #include <unistd.h>

@@ -1,6 +1,5 @@
-// Times the Windows build under Wine beside this system's build, both on one
-// private Xvfb. Wine gets a prefix of its own, made first and timed apart.
-//
+// The Windows build under Wine, in a prefix of its own, beside this system's
+// build on one private Xvfb.
 //   mandelbrot-wine-bench [RUNS]
 
 #include "bench/harness.h"

@@ -1,8 +1,5 @@
-// Times the real program on a private Xvfb, beside a minimal client that only
-// puts the picture, already computed, on its first exposure; and the CPU it
-// uses while another window is dragged over it, with and without backing
-// store on the server (Xvfb +bs, -bs).
-//
+// The real program on a private Xvfb beside a minimal client, and its CPU
+// while another window is dragged over it, with and without backing store.
 //   mandelbrot-window-bench [RUNS] [PROGRAM]
 
 #include "bench/harness.h"

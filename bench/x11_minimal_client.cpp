@@ -1,8 +1,5 @@
-// The yardstick for the X11 start-up figure: the least a client can do to show
-// the picture, already computed. It reads the 554 x 554 picture (0x00RRGGBB
-// words, row by row) from the file it is given, maps an undecorated window,
-// puts the picture on its first exposure and idles until asked to close.
-//
+// The least an X11 client can do to show the picture, already computed (554 x
+// 554 0x00RRGGBB words in the file given): put it on the first exposure.
 //   x11-minimal-client PICTURE_FILE
 
 #include <X11/Xatom.h>
