@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -127,9 +126,6 @@ bool connect(std::string& error) {
     error = "no X display: DISPLAY is not set";
     return false;
   }
-  // A write to a server that has gone then fails, and Xlib says so, instead
-  // of the signal ending the program without a word.
-  std::signal(SIGPIPE, SIG_IGN);
   XSetIOErrorHandler(quietIOError);
   XSetErrorHandler(recordError);
   display = XOpenDisplay(nullptr);

@@ -7,7 +7,7 @@ readonly program=$1 picture=$2 x_probe=$3
 shift 3
 # Without a tool the test proves nothing either way: skipped.
 require() { for tool; do command -v "$tool" >/dev/null || { echo "skip: no $tool"; exit 77; }; done; }
-require Xvfb xdotool xprop xwininfo import compare convert
+require Xvfb xdotool xprop xwininfo import compare convert strace
 
 scratch=$(mktemp -d)
 pids=()

@@ -7,13 +7,13 @@
 # (15), and their seed.
 . "$(dirname "$0")/common.sh"
 
-# fails_with TEXT [WHEN]: the program started, and given WHEN, its server
-# killed once WHEN has run, with the program held still meanwhile. Exit 1, and
-# one line on stderr, the program's own, containing TEXT.
+# fails_with TEXT [WHEN [WRAPPER...]]: the program started (under WRAPPER)
+# and, given WHEN, its server killed once WHEN has run, with the program held
+# still meanwhile. Exit 1, and one line on stderr, the program's own, with TEXT.
 fails_with() {
-  "$program" 2>"$scratch/stderr" &
+  "${@:3}" "$program" 2>"$scratch/stderr" &
   pid=$!
-  if (($# > 1)); then
+  if [ -n "${2-}" ]; then
     eval "$2" || fail "$2 failed"
     kill -STOP "$pid" 2>/dev/null && kill -9 "${pids[-1]}" && { wait "${pids[-1]}" || true; } 2>/dev/null
     kill -CONT "$pid" 2>/dev/null || true
@@ -77,6 +77,9 @@ next() { read -rt 15 line <&"${probe[0]}" && [[ $line == $1* ]]; }
 next ready || fail "x_probe frames did not start"
 "$program" 2>/dev/null &  # ends with the server
 next create && next map || fail "asked a manager that went away: $line"
+# A write that finds the server gone, as when it goes between Xlib's wait for
+# the socket and the write: the moment the random ones below rarely meet.
+fails_with "lost the connection" "" strace -fqo /dev/null -e inject=writev:error=EPIPE:signal=PIPE:when=3
 bounded 15 xprop -root -f _NET_SUPPORTING_WM_CHECK 32c -set _NET_SUPPORTING_WM_CHECK \
   "$(timeout 5 xwininfo -root | awk '/Window id/ {print $4}')"
 fails_with "could not create the window: lost the connection to X display '$DISPLAY'" 'next create'
