@@ -34,6 +34,10 @@ done
 
 # A screen wider than the pixels the window keeps.
 start_x -screen 0 2200x700x24
+# A write that finds the server gone, as when it goes between Xlib's wait for
+# the socket and the write (here while the picture is sent): the moment the
+# random ones below rarely meet.
+fails_with "lost the connection" "" strace -fqo /dev/null -e inject=writev:error=EPIPE:signal=PIPE:when=12
 start_program
 until_within 15 shows 554 554 || fail "the picture did not appear: $seen"
 # Enlarged far beyond the picture: still the picture, in bounded memory (all
@@ -77,9 +81,6 @@ next() { read -rt 15 line <&"${probe[0]}" && [[ $line == $1* ]]; }
 next ready || fail "x_probe frames did not start"
 "$program" 2>/dev/null &  # ends with the server
 next create && next map || fail "asked a manager that went away: $line"
-# A write that finds the server gone, as when it goes between Xlib's wait for
-# the socket and the write: the moment the random ones below rarely meet.
-fails_with "lost the connection" "" strace -fqo /dev/null -e inject=writev:error=EPIPE:signal=PIPE:when=3
 bounded 15 xprop -root -f _NET_SUPPORTING_WM_CHECK 32c -set _NET_SUPPORTING_WM_CHECK \
   "$(timeout 5 xwininfo -root | awk '/Window id/ {print $4}')"
 fails_with "could not create the window: lost the connection to X display '$DISPLAY'" 'next create'
