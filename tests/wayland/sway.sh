@@ -8,9 +8,7 @@
 # user scripts/test creates.
 # Usage: sway.sh PROGRAM PICTURE [CSD]
 program=$1 picture=$2 csd=${3:-}
-for tool in sway swaymsg grim jq convert compare; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
-done
+type -P sway swaymsg grim jq convert compare >/dev/null || { echo "SKIP: a tool is missing"; exit 77; }
 as=()
 if [ "$(id -u)" -eq 0 ]; then
   id -u mandelbrot-test >/dev/null 2>&1 || { echo "SKIP: no user mandelbrot-test"; exit 77; }
@@ -55,11 +53,9 @@ $(grep -o 'set_buffer_scale([0-9]*)' "$dir/log" | tail -1)"
 shown 1 "tiled"
 stays_idle "$app"
 # libdecor's plugin is loaded where it draws the frame, and only there.
-if [ -z "$csd" ] && grep -q 'libdecor/plugins' "/proc/$app/maps"; then
-  fail "libdecor's plugin is loaded"
-elif [ -n "$csd" ] && ! grep -q 'libdecor/plugins' "/proc/$app/maps"; then
-  fail "libdecor's plugin is not loaded"
-elif [ -z "$csd" ]; then
+plugin=$(grep -c 'libdecor/plugins' "/proc/$app/maps")
+[ $((plugin > 0)) = $((${#csd} > 0)) ] || fail "$plugin mappings of libdecor's plugin, csd: ${csd:-no}"
+if [ -z "$csd" ]; then
   protocol -v scale=1 -v chosen=554x554 -v count=1 || exit 1
   # The height alone grows twice, then the width alone (a buffer kept for
   # having one side right would be overrun); the buffers of the old sizes go,
