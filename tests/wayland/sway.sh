@@ -57,9 +57,9 @@ plugin=$(grep -c 'libdecor/plugins' "/proc/$app/maps")
 [ $((plugin > 0)) = $((${#csd} > 0)) ] || fail "$plugin mappings of libdecor's plugin, csd: ${csd:-no}"
 if [ -z "$csd" ]; then
   protocol -v scale=1 -v chosen=554x554 -v count=1 || exit 1
-  # The height alone grows twice, then the width alone (a buffer kept for
-  # having one side right would be overrun); the buffers of the old sizes go,
-  # and no file stays open, once the last size shows.
+  # The height alone grows twice, to a square and past it, then the width
+  # alone (a buffer or a size kept for having one side right would be
+  # overrun); the buffers of the old sizes go, and no file stays open.
   # sway may drop a resize while it still floats the window: asked again
   # until its tree has the size.
   resize() {
@@ -68,7 +68,8 @@ if [ -z "$csd" ]; then
   }
   files=$(ls "/proc/$app/fd" | wc -l)
   swaymsg -q "[pid=$app] floating enable, border none" || fail "no floating"
-  for size in "400 400" "400 480" "400 560" "400 400" "480 400" "560 400"; do
+  shown 1 "floating"
+  for size in "400 320" "400 400" "400 480" "320 400" "400 400" "480 400"; do
     until_within 10 resize $size || fail "no resize to $size"
     shown 1 "floating at $size"
   done
