@@ -62,6 +62,7 @@ TEST(DrawFractal, LeavesNoPenBehindAndOutOfPensStillDrawsEveryColour) {
 TEST(Lines, EndPointLeftOutAndClipped) {
   HWND__ window = makeOffscreenWindow(6, 6, kUntouched);
   HDC dc = GetDC(&window);
+  SetDCPenColor(dc, RGB(9, 9, 9));  // not the pen selected
   for (const POINT end : {POINT{5, 2}, POINT{2, 5}}) {
     MoveToEx(dc, -1, -1, nullptr);
     LineTo(dc, end.x, end.y);  // (-1,-1) (0,0) (1,0) (2,1) (3,1) (4,2) and not (5,2)
@@ -85,18 +86,23 @@ TEST(Lines, EndPointLeftOutAndClipped) {
   EXPECT_TRUE(takeDamage(&window) == (RECT{0, 0, 6, 6}));
 }
 
-TEST(Handles, StaleSelectedAndForeignHandlesAreRefused) {
+TEST(Handles, StaleSelectedAndForeignHandlesAreRefusedStockPensKept) {
   HWND__ window = makeOffscreenWindow(4, 4, kUntouched), other = window;
-  HDC dc = GetDC(&window);
+  HDC dc = GetDC(&window), second = GetDC(&window);
   HPEN pen = CreatePen(PS_SOLID, 1, RGB(9, 9, 9));
   const HGDIOBJ stock = SelectObject(dc, pen);
-  EXPECT_FALSE(DeleteObject(pen));  // still selected
+  SelectObject(second, pen);
+  EXPECT_EQ(SelectObject(second, stock), pen);
+  EXPECT_FALSE(DeleteObject(pen));  // still selected in dc
   EXPECT_EQ(SelectObject(dc, stock), pen);
   EXPECT_TRUE(DeleteObject(pen));
   EXPECT_EQ(SelectObject(dc, pen), nullptr);
+  EXPECT_TRUE(DeleteObject(GetStockObject(DC_PEN)));
+  EXPECT_EQ(SelectObject(dc, GetStockObject(DC_PEN)), stock) << "a stock pen was deleted";
   EXPECT_EQ(ReleaseDC(&other, dc), 0);
   EXPECT_EQ(ReleaseDC(&window, dc), 1);
   EXPECT_FALSE(MoveToEx(dc, 0, 0, nullptr));
+  ReleaseDC(&window, second);
 }
 
 }  // namespace
