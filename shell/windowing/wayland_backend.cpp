@@ -58,7 +58,8 @@ struct WaylandWindow {
   bool mapped = false;
   // The renderer has painted the window since its size last changed: only
   // then may its pixels go to the screen, as a window is not seen before its
-  // first buffer, and an empty one would only flash.
+  // first buffer, and an empty one would only flash. A paint may come before
+  // the first configure; its pixels wait for it.
   bool painted = false;
   int scale = 1;
   std::vector<wl_output*> entered;  // the outputs the surface is on
@@ -83,13 +84,6 @@ std::string failure;  // what libdecor or the backend ran into inside a dispatch
 // libwayland writes its own complaints to stderr, several lines for one
 // fault; the backend reports each fault on one line of its own instead.
 void quietLog(const char*, va_list) {}
-
-WaylandWindow* findWayland(HWND hwnd) {
-  for (const auto& w : wwindows) {
-    if (w->hwnd == hwnd) return w.get();
-  }
-  return nullptr;
-}
 
 std::string compositorName() {
   const char* name = std::getenv("WAYLAND_DISPLAY");
@@ -116,36 +110,44 @@ int wantedScale(const WaylandWindow& w) {
   return scale;
 }
 
-void bufferReleased(void* data, wl_buffer*) {
-  static_cast<ShmBuffer*>(data)->busy = false;
+// Buffers of a size the window no longer shows go as soon as the compositor
+// has let go of them.
+void dropStale(WaylandWindow& w) {
+  std::erase_if(w.buffers, [&w](ShmBuffer& b) {
+    const bool stale = !b.busy && (b.width != w.width * w.scale || b.height != w.height * w.scale);
+    if (stale) destroyShmBuffer(b);
+    return stale;
+  });
+}
+
+void bufferReleased(void* data, wl_buffer* released) {
+  auto& w = *static_cast<WaylandWindow*>(data);
+  for (ShmBuffer& b : w.buffers) {
+    if (b.buffer == released) b.busy = false;
+  }
+  dropStale(w);
 }
 const wl_buffer_listener bufferListener = {bufferReleased};
 
-// A free buffer of the size, made when none is; buffers of another size go
-// as soon as the compositor has let go of them.
-ShmBuffer* freeBuffer(WaylandWindow& w, int width, int height) {
-  for (auto it = w.buffers.begin(); it != w.buffers.end();) {
-    if (!it->busy && it->width == width && it->height == height) return &*it;
-    if (!it->busy) {
-      destroyShmBuffer(*it);
-      it = w.buffers.erase(it);
-    } else {
-      ++it;
-    }
+// A free buffer of the size shown, made when none is.
+ShmBuffer* freeBuffer(WaylandWindow& w) {
+  dropStale(w);
+  for (ShmBuffer& b : w.buffers) {
+    if (!b.busy) return &b;
   }
   ShmBuffer& buffer = w.buffers.emplace_back();
-  if (!createShmBuffer(shm, width, height, buffer, failure)) {
+  if (!createShmBuffer(shm, w.width * w.scale, w.height * w.scale, buffer, failure)) {
     w.buffers.pop_back();
     return nullptr;
   }
-  wl_buffer_add_listener(buffer.buffer, &bufferListener, &buffer);
+  wl_buffer_add_listener(buffer.buffer, &bufferListener, &w);
   return &buffer;
 }
 
 void presentWindow(WaylandWindow& w) {
   // Nothing may be attached before the first configure says the size.
   if (!w.configured || !failure.empty()) return;
-  ShmBuffer* buffer = freeBuffer(w, w.width * w.scale, w.height * w.scale);
+  ShmBuffer* buffer = freeBuffer(w);
   if (buffer == nullptr) return;
   copyScaled(*w.hwnd, w.width, w.height, w.scale, buffer->data);
   wl_surface_set_buffer_scale(w.surface, w.scale);
@@ -158,8 +160,8 @@ void presentWindow(WaylandWindow& w) {
 
 // The surface's present hook, run as a paint releases its device context.
 void present(HWND hwnd) {
-  WaylandWindow* w = findWayland(hwnd);
-  if (w == nullptr || !w->configured) return;
+  auto* w = static_cast<WaylandWindow*>(hwnd->shown);
+  if (w == nullptr) return;
   w->painted = true;
   presentWindow(*w);
 }
@@ -278,21 +280,24 @@ void commitSize(libdecor_frame* frame, int width, int height,
   libdecor_state_free(state);
 }
 
-// A configure's size, once acknowledged: a new size waits for the renderer's
-// paint, which brings the one buffer of that size; the same size only needs
-// the acknowledgement committed.
+// A configure's size, once acknowledged: a size other than the one painted
+// waits for the renderer's paint, which brings the one buffer of that size.
+// The first configure shows the pixels painted before it, if any; later ones
+// of the same size only need the acknowledgement committed.
 void resized(WaylandWindow& w, int width, int height) {
-  const bool sizeChanged = !w.configured || width != w.width || height != w.height;
+  const bool first = !w.configured;
   w.width = width;
   w.height = height;
   w.configured = true;
-  if (!sizeChanged) {
+  if (width != w.hwnd->width || height != w.hwnd->height || (first && !w.painted)) {
+    w.painted = false;
+    windowResized(w.hwnd, width, height);
+    windowExposed(w.hwnd, RECT{0, 0, width, height});
+  } else if (first) {
+    presentWindow(w);
+  } else {
     wl_surface_commit(w.surface);
-    return;
   }
-  w.painted = false;
-  windowResized(w.hwnd, width, height);
-  windowExposed(w.hwnd, RECT{0, 0, width, height});
 }
 
 void frameConfigure(libdecor_frame* frame, libdecor_configuration* configuration, void* data) {
@@ -361,7 +366,7 @@ const xdg_toplevel_listener toplevelListener = [] {
 // says how large it is, and the same size after.
 void xdgSurfaceConfigure(void* data, xdg_surface* surface, std::uint32_t serial) {
   auto& w = *static_cast<WaylandWindow*>(data);
-  if (w.clientSide && !w.configured) return;  // libdecor takes over; see pumpEvents
+  if (w.clientSide) return;  // libdecor takes over; see pumpEvents
   xdg_surface_ack_configure(surface, serial);
   if (w.pendingWidth > 0 && w.pendingHeight > 0) {
     resized(w, w.pendingWidth, w.pendingHeight);
@@ -372,28 +377,36 @@ void xdgSurfaceConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
 const xdg_surface_listener xdgSurfaceListener = {xdgSurfaceConfigure};
 
 // A compositor that offers the protocol may still leave the frame to the
-// program. Before the window first shows, libdecor then takes it over; a
-// change of mind later leaves the window as it is.
+// program, at first or later (sway applies its rules once the window shows).
+// libdecor then takes the window over, with a fresh surface, and follows any
+// change of mind itself.
 void decorationConfigure(void* data, zxdg_toplevel_decoration_v1*, std::uint32_t mode) {
   static_cast<WaylandWindow*>(data)->clientSide =
       mode == ZXDG_TOPLEVEL_DECORATION_V1_MODE_CLIENT_SIDE;
 }
 const zxdg_toplevel_decoration_v1_listener decorationListener = {decorationConfigure};
 
+// The connection is lost for good once this has said so, whether libwayland
+// marked the display (a failed flush does not) or not.
 bool lost(std::string& error) {
   const int code = display != nullptr ? wl_display_get_error(display) : 0;
-  if (!failure.empty()) {
-    error = failure;
-  } else if (code == EPROTO) {
+  if (failure.empty() && code == EPROTO) {
     const wl_interface* interface = nullptr;
     std::uint32_t id = 0;
     const std::uint32_t protocolCode = wl_display_get_protocol_error(display, &interface, &id);
-    error = "Wayland protocol error " + std::to_string(protocolCode) + " on " +
-            (interface != nullptr ? interface->name : "an unknown object");
-  } else {
-    error = "lost the connection to the Wayland compositor '" + compositorName() + "'";
+    failure = "Wayland protocol error " + std::to_string(protocolCode) + " on " +
+              (interface != nullptr ? interface->name : "an unknown object");
+  } else if (failure.empty()) {
+    failure = "lost the connection to the Wayland compositor '" + compositorName() + "'";
   }
+  error = failure;
   return false;
+}
+
+// Once the connection is lost, libdecor and its plugin can no longer be
+// trusted with their own teardown.
+bool connectionLost() {
+  return !failure.empty() || wl_display_get_error(display) != 0;
 }
 
 // The surface and what gives it its role, but not its buffers.
@@ -408,10 +421,14 @@ void destroySurface(WaylandWindow& w) {
   w.toplevel = nullptr;
   w.xdgSurface = nullptr;
   w.entered.clear();
+  // A fresh surface waits for its own first configure, and the compositor
+  // holds no buffer of a surface that is gone.
+  w.configured = false;
+  for (ShmBuffer& b : w.buffers)
+    b.busy = false;
 }
 
-// The surface goes first: once it is gone, the compositor holds none of the
-// buffers.
+// The surface goes first, so that no buffer is held.
 void destroyWindowObjects(WaylandWindow& w) {
   destroySurface(w);
   for (ShmBuffer& b : w.buffers)
@@ -484,8 +501,10 @@ bool createWindow(HWND hwnd, const char*, const char* caption, bool, std::string
   w.outerWidth = hwnd->width;
   w.outerHeight = hwnd->height;
   w.title = latin1ToUtf8(caption);
+  hwnd->shown = &w;
   if (!makeSurface(w, error)) {
     destroySurface(w);
+    hwnd->shown = nullptr;
     wwindows.pop_back();
     return false;
   }
@@ -495,7 +514,7 @@ bool createWindow(HWND hwnd, const char*, const char* caption, bool, std::string
 }
 
 void showWindow(HWND hwnd) {
-  WaylandWindow* w = findWayland(hwnd);
+  auto* w = static_cast<WaylandWindow*>(hwnd->shown);
   if (w == nullptr || w->mapped) return;
   w->mapped = true;
   if (w->frame != nullptr) {
@@ -507,42 +526,56 @@ void showWindow(HWND hwnd) {
 }
 
 void destroyWindow(HWND hwnd) {
-  WaylandWindow* w = findWayland(hwnd);
+  auto* w = static_cast<WaylandWindow*>(hwnd->shown);
   if (w == nullptr) return;
   destroyWindowObjects(*w);
   wl_display_flush(display);
   hwnd->present = nullptr;
-  std::erase_if(wwindows, [hwnd](const auto& x) { return x->hwnd == hwnd; });
+  hwnd->shown = nullptr;
+  std::erase_if(wwindows, [w](const auto& x) { return x.get() == w; });
 }
 
 // Reads and handles what the compositor sent, waiting for it on the
 // connection's file descriptor when `wait` is set and nothing is queued yet.
+// libdecor, once started, is waited for and dispatched as its API asks: its
+// plugin may do its work there, on a descriptor of its own.
 bool pumpEvents(bool wait, std::string& error) {
   if (display == nullptr) {
     if (!wait) return true;
     error = "no window to wait for";
     return false;
   }
-  if (!failure.empty() || wl_display_get_error(display) != 0) return lost(error);
+  if (connectionLost()) return lost(error);
+  const int fd = wl_display_get_fd(display);
   for (;;) {
     while (wl_display_prepare_read(display) != 0) {
       if (wl_display_dispatch_pending(display) < 0) return lost(error);
     }
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+    // Requests the socket can't take yet wait for it to take them, as the
+    // answers to them may be what the program waits for.
+    const bool unsent = wl_display_flush(display) < 0;
+    if (unsent && errno != EAGAIN) {
       wl_display_cancel_read(display);
       return lost(error);
     }
-    pollfd connection = {wl_display_get_fd(display), POLLIN, 0};
-    if (poll(&connection, 1, wait ? -1 : 0) > 0) {
+    const int decorFd = decor != nullptr ? libdecor_get_fd(decor) : -1;
+    pollfd fds[] = {{fd, static_cast<short>(unsent ? POLLIN | POLLOUT : POLLIN), 0},
+                    {decorFd, POLLIN, 0}};
+    const nfds_t count = decorFd >= 0 && decorFd != fd ? 2 : 1;
+    if (poll(fds, count, wait ? -1 : 0) > 0 && (fds[0].revents & ~POLLOUT) != 0) {
       // A hang-up shows itself here as a failed read.
       if (wl_display_read_events(display) < 0) return lost(error);
     } else {
       wl_display_cancel_read(display);
     }
-    const int handled = wl_display_dispatch_pending(display);
+    int handled = wl_display_dispatch_pending(display);
+    if (handled >= 0 && decor != nullptr) {
+      const int decorHandled = libdecor_dispatch(decor, 0);
+      handled = decorHandled < 0 ? decorHandled : handled + decorHandled;
+    }
     if (handled < 0 || !failure.empty()) return lost(error);
     for (const auto& w : wwindows) {
-      if (w->clientSide && w->xdgSurface != nullptr && !w->configured) {
+      if (w->clientSide && w->xdgSurface != nullptr) {
         destroySurface(*w);
         if (!makeSurface(*w, error)) return false;
       }
@@ -551,8 +584,11 @@ bool pumpEvents(bool wait, std::string& error) {
   }
 }
 
+// After a loss the process is about to exit: nothing is torn down, as
+// libdecor's plugin was seen to crash destroying what the lost connection
+// left half made.
 void shutdown() {
-  disconnect();
+  if (display != nullptr && !connectionLost()) disconnect();
 }
 
 bool connect(std::string& error) {

@@ -14,9 +14,7 @@ cleanup() {
 trap cleanup EXIT
 . "$(dirname "${BASH_SOURCE[0]}")/../waits.sh"
 unset DISPLAY MANDELBROT_BACKEND
-LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0
-export LSAN_OPTIONS
-export XDG_RUNTIME_DIR=$dir
+export LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_suppressions=0 XDG_RUNTIME_DIR=$dir
 # What the program said, without the protocol log.
 said() { grep -v '^\[' "$dir/log" >"$dir/err"; test -s "$dir/err"; }
 exited() { [[ "$(awk '{print $3}' "/proc/$app/stat" 2>/dev/null)" =~ ^Z?$ ]]; }

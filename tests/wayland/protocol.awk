@@ -5,6 +5,8 @@
 # chosen: the content size the program picks when the compositor leaves it
 # the choice. count: 1 to check that no more buffers were attached than the
 # compositor configured sizes, as when the log ends at the first idle.
+# Always: of the buffers the compositor has let go of, the program keeps only
+# those of the size it shows.
 BEGIN { bufferScale = 1 }
 function fault(text) { print "FAIL: " text; bad = 1 }
 function arg(i, a) { split(args, a, ", "); return a[i] }
@@ -22,14 +24,15 @@ match($0, /[a-z_0-9]+@[0-9]+\.[a-z_]+\(/) {
     pending = ""; sizes[size] = 1
   } else if (message == "create_buffer") { dims[id(arg(1))] = arg(3) "x" arg(4); busy[id(arg(1))] = 0 }
   else if (object ~ /^wl_buffer@/ && message == "release") busy[object] = 0
-  else if (object ~ /^wl_buffer@/ && message == "destroy" && busy[object] && surface != "")
-    fault("destroyed " object " while the compositor held it")
-  else if (object == surface && message == "destroy") surface = ""
+  else if (object ~ /^wl_buffer@/ && message == "destroy") {
+    if (busy[object] && surface != "") fault("destroyed " object " while the compositor held it")
+    delete mine[object]
+  } else if (object == surface && message == "destroy") { surface = ""; for (b in busy) busy[b] = 0 }
   else if (object == surface && message == "set_buffer_scale") {
     bufferScale = arg(1)
     if (scale && bufferScale != scale) fault("buffer scale " bufferScale " at output scale " scale)
   } else if (object == surface && message == "attach" && arg(1) != "nil") {
-    buffer = arg(1); attached++
+    buffer = arg(1); attached++; shown = dims[buffer]; mine[buffer] = 1
     if (busy[buffer]) fault("attached " buffer " again before the compositor released it")
     busy[buffer] = 1
     split(size, s, "x")
@@ -42,6 +45,7 @@ END {
   configured = 0
   for (k in sizes) configured++
   if (attached == 0) fault("no buffer attached")
+  for (b in mine) if (!busy[b] && dims[b] != shown) fault("kept " b ", " dims[b] ", free, showing " shown)
   if (count && attached > configured) fault(attached " buffers attached for " configured " configured sizes")
   exit bad
 }
