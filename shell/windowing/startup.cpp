@@ -1,6 +1,7 @@
 // The process start-up of the windowing layer: what Windows' runtime does
 // before and after WinMain.
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -10,6 +11,9 @@
 struct HINSTANCE__ {};
 
 int main(int argc, char** argv) {
+  // As on Windows, a write to a connection whose other end has gone fails,
+  // and the caller says so, instead of a signal ending the program silently.
+  std::signal(SIGPIPE, SIG_IGN);
   // Windows hands WinMain the command line after the program name, without
   // the blanks around it; an empty one is NULL.
   std::string commandLine;

@@ -11,8 +11,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <list>
 #include <vector>
 
 #include "render/gdi/window_surface.h"
@@ -36,16 +38,19 @@ struct X11Window {
   // still be on the way: any other size comes from the user.
   Size asked, previous;
   bool userSized = false;  // from then on the frame's extents no longer count
+  // Until the server first exposes the window, what is put there is lost: the
+  // pixels wait in the surface's damage instead.
+  bool exposed = false;
 };
 
 Display* display = nullptr;
 bool connectionLost = false;
 std::string protocolError;  // the first X error that was not expected
 PixelFormat pixelFormat;
-Colormap colormap = 0;  // ours, when the visual is not the default one
-std::vector<X11Window> xwindows;
-std::vector<::Window> everCreated;  // errors about these, once gone, are expected
-std::vector<char> scratch;          // converted pixels on their way to the server
+Colormap colormap = 0;            // ours, when the visual is not the default one
+std::list<X11Window> xwindows;    // each one's address is its window's `shown`
+std::vector<::Window> mayBeGone;  // errors about these windows, once gone, are expected
+std::vector<char> scratch;        // converted pixels on their way to the server
 
 constexpr Size kNoSize = {-1, -1};
 // A manager that answers at all does so within milliseconds; the margin is
@@ -62,13 +67,16 @@ enum AtomName {
   kNetFrameExtents,
   kNetRequestFrameExtents,
   kNetSupported,
+  kNetSupportingWmCheck,
   kNetWmIcon,
   kAtomCount
 };
-const char* const kAtomNames[] = {
-    "WM_PROTOCOLS",   "WM_DELETE_WINDOW", "_NET_WM_NAME",       "_NET_WM_ICON_NAME",
-    "UTF8_STRING",    "_NET_WM_PID",      "_NET_FRAME_EXTENTS", "_NET_REQUEST_FRAME_EXTENTS",
-    "_NET_SUPPORTED", "_NET_WM_ICON"};
+const char* const kAtomNames[] = {"WM_PROTOCOLS",       "WM_DELETE_WINDOW",
+                                  "_NET_WM_NAME",       "_NET_WM_ICON_NAME",
+                                  "UTF8_STRING",        "_NET_WM_PID",
+                                  "_NET_FRAME_EXTENTS", "_NET_REQUEST_FRAME_EXTENTS",
+                                  "_NET_SUPPORTED",     "_NET_SUPPORTING_WM_CHECK",
+                                  "_NET_WM_ICON"};
 static_assert(std::size(kAtomNames) == kAtomCount);
 Atom atoms[kAtomCount];
 
@@ -77,10 +85,18 @@ std::string displayName() {
   return name != nullptr ? name : "";
 }
 
+std::string lostConnection() {
+  return "lost the connection to X display '" + displayName() + "'";
+}
+
 // Xlib's default handling of a broken connection prints several lines and
 // exits. Here the connection is marked lost instead, Xlib turns every later
-// call into a no-op, and the message loop ends with an error.
-int quietIOError(Display*) {
+// call into a no-op, and the message loop ends with an error. Lost while
+// XOpenDisplay still runs, before the display has our exit handler, Xlib
+// exits with 1 once this returns: the one line is said here then.
+int quietIOError(Display* d) {
+  connectionLost = true;
+  if (d != display) std::fprintf(stderr, "mandelbrot: %s\n", lostConnection().c_str());
   return 0;
 }
 void markConnectionLost(Display*, void*) {
@@ -92,8 +108,7 @@ void markConnectionLost(Display*, void*) {
 // other error is recorded, in one line, and ends the message loop, instead of
 // Xlib's default of printing several lines and exiting on the spot.
 int recordError(Display* d, XErrorEvent* e) {
-  const bool ours =
-      std::find(everCreated.begin(), everCreated.end(), e->resourceid) != everCreated.end();
+  const bool ours = std::find(mayBeGone.begin(), mayBeGone.end(), e->resourceid) != mayBeGone.end();
   if ((ours && (e->error_code == BadWindow || e->error_code == BadDrawable)) ||
       !protocolError.empty()) {
     return 0;
@@ -111,14 +126,14 @@ bool connect(std::string& error) {
     error = "no X display: DISPLAY is not set";
     return false;
   }
+  XSetIOErrorHandler(quietIOError);
+  XSetErrorHandler(recordError);
   display = XOpenDisplay(nullptr);
   if (display == nullptr) {
     error = "cannot open X display '" + displayName() + "'";
     return false;
   }
-  XSetIOErrorHandler(quietIOError);
   XSetIOErrorExitHandler(display, markConnectionLost, nullptr);
-  XSetErrorHandler(recordError);
   const int screen = DefaultScreen(display);
   if (!choosePixelFormat(display, screen, pixelFormat, error)) {
     error = "X display '" + displayName() + "': " + error;
@@ -134,10 +149,7 @@ bool connect(std::string& error) {
 }
 
 X11Window* findX11(HWND hwnd) {
-  for (X11Window& w : xwindows) {
-    if (w.hwnd == hwnd) return &w;
-  }
-  return nullptr;
+  return static_cast<X11Window*>(hwnd->shown);
 }
 
 X11Window* findX11(::Window id) {
@@ -154,23 +166,40 @@ void forget(HWND hwnd) {
   if (w == nullptr) return;
   XFreeGC(display, w->gc);
   hwnd->present = nullptr;
-  std::erase_if(xwindows, [hwnd](const X11Window& x) { return x.hwnd == hwnd; });
+  hwnd->shown = nullptr;
+  xwindows.remove_if([w](const X11Window& x) { return &x == w; });
 }
 
-bool windowManagerSupports(Atom feature) {
-  Atom type;
+// The values of a 32-bit property of the given type, as Xlib passes them:
+// one long each. None when the window has no such property or is gone.
+std::vector<long> property(::Window id, Atom name, Atom type, long most) {
+  Atom actualType;
   int format;
   unsigned long count, remaining;
   unsigned char* data = nullptr;
-  bool found = false;
-  if (XGetWindowProperty(display, DefaultRootWindow(display), atoms[kNetSupported], 0, 4096, False,
-                         XA_ATOM, &type, &format, &count, &remaining, &data) == Success &&
-      data != nullptr) {
-    const Atom* supported = reinterpret_cast<const Atom*>(data);
-    found = std::find(supported, supported + count, feature) != supported + count;
+  std::vector<long> values;
+  if (XGetWindowProperty(display, id, name, 0, most, False, type, &actualType, &format, &count,
+                         &remaining, &data) == Success &&
+      data != nullptr && format == 32) {
+    values.assign(reinterpret_cast<const long*>(data), reinterpret_cast<const long*>(data) + count);
   }
   if (data != nullptr) XFree(data);
-  return found;
+  return values;
+}
+
+// A window manager says what it supports on the root window, and that it is
+// still there by a window of its own that names itself. A manager that went
+// away leaves its properties behind, naming a window that is gone.
+bool windowManagerSupports(Atom feature) {
+  const ::Window root = DefaultRootWindow(display);
+  const std::vector<long> check = property(root, atoms[kNetSupportingWmCheck], AnyPropertyType, 1);
+  if (check.size() != 1) return false;
+  const auto manager = static_cast<::Window>(check[0]);
+  mayBeGone.push_back(manager);
+  if (property(manager, atoms[kNetSupportingWmCheck], AnyPropertyType, 1) != check) return false;
+  const std::vector<long> supported = property(root, atoms[kNetSupported], XA_ATOM, 4096);
+  return std::find(supported.begin(), supported.end(), static_cast<long>(feature)) !=
+         supported.end();
 }
 
 // _NET_WM_ICON holds each size as width, height and ARGB pixels, every value
@@ -237,8 +266,9 @@ void setWmProperties(::Window id, const char* caption, const char* className, Si
 
 void present(HWND hwnd) {
   const X11Window* w = findX11(hwnd);
+  if (w == nullptr || !w->exposed) return;
   const RECT area = takeDamage(hwnd);
-  if (w == nullptr || connectionLost || area.left >= area.right) return;
+  if (connectionLost || area.left >= area.right) return;
   putPixels(display, w->id, w->gc, pixelFormat, *hwnd, area, scratch);
   XFlush(display);
 }
@@ -248,17 +278,9 @@ void present(HWND hwnd) {
 // managers publish the extents late, change them, or are replaced. A window
 // the user has resized keeps the user's size.
 void fitToFrame(X11Window& w) {
-  Atom type;
-  int format;
-  unsigned long count, remaining;
-  unsigned char* data = nullptr;
   long extents[4] = {0, 0, 0, 0};  // left, right, top, bottom; none without a manager
-  if (XGetWindowProperty(display, w.id, atoms[kNetFrameExtents], 0, 4, False, XA_CARDINAL, &type,
-                         &format, &count, &remaining, &data) == Success &&
-      data != nullptr && count == 4 && format == 32) {
-    std::copy_n(reinterpret_cast<const long*>(data), 4, extents);
-  }
-  if (data != nullptr) XFree(data);
+  const std::vector<long> published = property(w.id, atoms[kNetFrameExtents], XA_CARDINAL, 4);
+  if (published.size() == 4) std::copy_n(published.begin(), 4, extents);
   const Size client = {
       static_cast<int>(std::clamp(w.outer.width - extents[0] - extents[1], 1L, 32767L)),
       static_cast<int>(std::clamp(w.outer.height - extents[2] - extents[3], 1L, 32767L))};
@@ -281,6 +303,15 @@ void handle(const XEvent& event) {
   switch (event.type) {
     case Expose: {
       const XExposeEvent& e = event.xexpose;
+      if (!w->exposed) {
+        // The first exposure, in as many parts as it takes. The server shows
+        // the background, and what was drawn since the window was made waits
+        // in the damage: the paint that showing the window asked for has run,
+        // or is still to come and will present; no repaint either way.
+        w->exposed = e.count == 0;
+        present(w->hwnd);
+        break;
+      }
       const RECT area = {e.x, e.y, e.x + e.width, e.y + e.height};
       // What the server lost goes to the screen again even where the next
       // paint changes nothing.
@@ -349,7 +380,7 @@ void awaitFrameExtents(X11Window& w) {
 }
 
 bool lost(std::string& error) {
-  error = "lost the connection to X display '" + displayName() + "'";
+  error = lostConnection();
   return false;
 }
 
@@ -373,13 +404,14 @@ bool createWindow(HWND hwnd, const char* className, const char* caption, bool st
       XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(size.width),
                     static_cast<unsigned>(size.height), 0, pixelFormat.depth, InputOutput,
                     pixelFormat.visual, mask, &attributes);
-  everCreated.push_back(id);
+  mayBeGone.push_back(id);
   setWmProperties(id, caption, className, size);
   XSetWMProtocols(display, id, &atoms[kWmDeleteWindow], 1);
   if (stockIcon) setIcon(id);
 
   X11Window& w = xwindows.emplace_back(
       X11Window{hwnd, id, XCreateGC(display, id, 0, nullptr), size, size, kNoSize});
+  hwnd->shown = &w;
   hwnd->present = present;
   awaitFrameExtents(w);
   XSync(display, False);

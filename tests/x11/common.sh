@@ -7,7 +7,7 @@ readonly program=$1 picture=$2 x_probe=$3
 shift 3
 # Without a tool the test proves nothing either way: skipped.
 require() { for tool; do command -v "$tool" >/dev/null || { echo "skip: no $tool"; exit 77; }; done; }
-require Xvfb xdotool xprop xwininfo import compare convert
+require Xvfb xdotool xprop xwininfo import compare convert strace
 
 scratch=$(mktemp -d)
 pids=()
@@ -43,14 +43,13 @@ start_program() {
     head -n1)' || fail "no window appeared: $(<"$scratch/stderr")"
 }
 
-# shows W H [EXPECTED [X Y]]: the client area's W x H pixels from (X, Y), by
-# default its top-left, are those of the expected image, by default the
-# picture. Sets seen to the number of pixels that differ.
+# shows W H [EXPECTED]: the client area's top-left W x H pixels are those of
+# the expected image, by default the picture. Sets seen to the number of
+# pixels that differ.
 shows() {
-  local at=+${4:-0}+${5:-0}
   seen="no screenshot"
-  timeout 10 import -window "$window" -depth 8 -crop "$1x$2$at" +repage "$scratch/shot.png" \
-    2>/dev/null && convert "${3:-$picture}" -crop "$1x$2$at" +repage "$scratch/want.png" &&
+  timeout 10 import -window "$window" -depth 8 -crop "$1x$2+0+0" +repage "$scratch/shot.png" \
+    2>/dev/null && convert "${3:-$picture}" -crop "$1x$2+0+0" +repage "$scratch/want.png" &&
     seen="$(compare -metric AE "$scratch/want.png" "$scratch/shot.png" null: 2>&1) pixels differ" &&
     [ "$seen" = "0 pixels differ" ]
 }

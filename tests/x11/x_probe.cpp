@@ -1,8 +1,12 @@
 // A small X client for the tests.
 //   x_probe close WINDOW  asks the window to close, as a window manager does
+//   x_probe expose WINDOW X Y W H
+//                         clears that part of the window, which exposes it
 //   x_probe frames        prints "ready", then until killed "size ID W H" for
 //                         every size a top-level window takes, border
-//                         included, and "map ID" when one is mapped
+//                         included, "map ID" when one is mapped, "create"
+//                         when one is made, and "request" when a window asks
+//                         a manager for something
 #include <X11/Xlib.h>
 
 #include <cstdio>
@@ -20,6 +24,9 @@ int main(int argc, char** argv) {
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+  } else if (std::string(argv[1]) == "expose" && argc == 7) {
+    XClearArea(display, std::strtoul(argv[2], nullptr, 0), std::atoi(argv[3]), std::atoi(argv[4]),
+               std::atoi(argv[5]), std::atoi(argv[6]), True);
   } else if (std::string(argv[1]) == "frames") {
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     XSync(display, False);
@@ -28,6 +35,8 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       XNextEvent(display, &event);
       if (event.type == MapNotify) std::printf("map 0x%lx\n", event.xmap.window);
+      if (event.type == CreateNotify || event.type == ClientMessage)
+        std::printf(event.type == CreateNotify ? "create\n" : "request\n");
       if (event.type != ConfigureNotify) continue;
       const XConfigureEvent& c = event.xconfigure;
       std::printf("size 0x%lx %d %d\n", c.window, c.width + 2 * c.border_width,
