@@ -1,16 +1,22 @@
 #pragma once
 
 // What the windowing layer needs from the window system beneath it: one table
-// of calls per system (x11_backend.cpp, wayland_backend.cpp), chosen once at
-// start (backend_choice.cpp), and a fake in the tests. The backend reports
-// what happens to its windows through the calls at the end, which are the
-// layer's.
+// of calls per system, each filled by its backend (x11_backend.cpp,
+// wayland_backend.cpp) and a fake in the tests. The start-up tries them in
+// turn (backend_choice.cpp) and keeps the first that connects. The backend
+// reports what happens to its windows through the calls at the end, which are
+// the layer's.
 
 #include <string>
 
 #include "shell/windowing/windowing.h"
 
 struct Backend {
+  const char* name;  // as MANDELBROT_BACKEND names it
+  // Connects to the window system, once, before the first window. False, with
+  // the reason in `error`, when there is none or it lacks what the backend
+  // needs.
+  bool (*connect)(std::string& error);
   // Opens a top-level window for `window`, whose surface already has the
   // client size, with the caption and the class name, at the system's default
   // position, showing the stock application icon where the system shows icons
@@ -18,7 +24,8 @@ struct Backend {
   // with the reason in `error`, when it can't.
   bool (*createWindow)(HWND window, const char* className, const char* caption, bool stockIcon,
                        std::string& error);
-  void (*showWindow)(HWND window, bool visible);
+  // Puts the window on the screen; the layer never takes it off again.
+  void (*showWindow)(HWND window);
   void (*destroyWindow)(HWND window);
   // Hands every event already waiting to the layer, after waiting for at least
   // one when `wait` is set. False, with the reason in `error`, when the window
@@ -29,6 +36,7 @@ struct Backend {
 };
 
 extern const Backend x11Backend;
+extern const Backend waylandBackend;
 
 // The backend every later call of the layer goes to; set once, before the
 // first window is created.

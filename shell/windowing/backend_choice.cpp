@@ -3,9 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
-
-#include "shell/windowing/wayland_backend.h"
-
+#include <iterator>
 namespace {
 
 bool isSet(const char* name) {
@@ -24,20 +22,29 @@ bool hasDefaultWaylandSocket() {
 }  // namespace
 
 const Backend* chooseBackend(std::string& error) {
+  // In the order they are tried: a Wayland session may offer X11 too, through
+  // XWayland, but not the other way round.
+  static const Backend* const backends[] = {&waylandBackend, &x11Backend};
   const char* forced = std::getenv("MANDELBROT_BACKEND");
   if (forced != nullptr && *forced != '\0') {
-    if (std::string(forced) == "wayland") return &waylandBackend;
-    if (std::string(forced) == "x11") return &x11Backend;
+    for (const Backend* backend : backends) {
+      if (std::string(forced) == backend->name) return backend->connect(error) ? backend : nullptr;
+    }
     error = "MANDELBROT_BACKEND is '" + std::string(forced) + "', not 'wayland' or 'x11'";
     return nullptr;
   }
-  if (isSet("WAYLAND_DISPLAY") || hasDefaultWaylandSocket()) {
-    // Connecting now lets a failed compositor give way to X11; the backend
-    // keeps the connection for its first window.
-    if (connectWayland(error) || !isSet("DISPLAY")) return &waylandBackend;
-    return &x11Backend;
+  const bool offered[] = {isSet("WAYLAND_DISPLAY") || hasDefaultWaylandSocket(), isSet("DISPLAY")};
+  if (!offered[0] && !offered[1]) {
+    error = "no display: DISPLAY is not set, nor is WAYLAND_DISPLAY";
+    return nullptr;
   }
-  if (isSet("DISPLAY")) return &x11Backend;
-  error = "no display: DISPLAY is not set, nor is WAYLAND_DISPLAY";
+  // The first that connects; when none does, the first one's reason.
+  std::string reason;
+  for (std::size_t i = 0; i < std::size(backends); ++i) {
+    if (!offered[i]) continue;
+    if (backends[i]->connect(error)) return backends[i];
+    if (reason.empty()) reason = error;
+  }
+  error = reason;
   return nullptr;
 }

@@ -7,8 +7,6 @@
 // compositor draws frames: its plugin costs tens of libraries, megabytes and
 // milliseconds, and can block on a desktop portal.
 
-#include "shell/windowing/wayland_backend.h"
-
 #include <link.h>
 #include <libdecor.h>
 #include <fcntl.h>
@@ -29,6 +27,7 @@
 
 #include "xdg-decoration-unstable-v1-client.h"
 #include "xdg-shell-client.h"
+#include "shell/windowing/backend.h"
 #include "shell/windowing/wayland_buffer.h"
 
 namespace {
@@ -480,7 +479,6 @@ bool makeSurface(WaylandWindow& w, std::string& error) {
 }
 
 bool createWindow(HWND hwnd, const char*, const char* caption, bool, std::string& error) {
-  if (!connectWayland(error)) return false;
   auto& w = *wwindows.emplace_back(std::make_unique<WaylandWindow>());
   w.hwnd = hwnd;
   w.outerWidth = hwnd->width;
@@ -496,11 +494,9 @@ bool createWindow(HWND hwnd, const char*, const char* caption, bool, std::string
   return true;
 }
 
-// Wayland has no hiding of a toplevel short of taking it down; the shell
-// never hides its window, so only showing does anything.
-void showWindow(HWND hwnd, bool visible) {
+void showWindow(HWND hwnd) {
   WaylandWindow* w = findWayland(hwnd);
-  if (w == nullptr || !visible || w->mapped) return;
+  if (w == nullptr || w->mapped) return;
   w->mapped = true;
   if (w->frame != nullptr) {
     libdecor_frame_map(w->frame);
@@ -559,10 +555,7 @@ void shutdown() {
   disconnect();
 }
 
-}  // namespace
-
-bool connectWayland(std::string& error) {
-  if (display != nullptr) return true;
+bool connect(std::string& error) {
   wl_log_set_handler_client(quietLog);
   display = wl_display_connect(nullptr);
   if (display == nullptr) {
@@ -593,7 +586,10 @@ bool connectWayland(std::string& error) {
   return true;
 }
 
-const Backend waylandBackend = {createWindow, showWindow, destroyWindow, pumpEvents, shutdown};
+}  // namespace
+
+const Backend waylandBackend = {"wayland",     connect,    createWindow, showWindow,
+                                destroyWindow, pumpEvents, shutdown};
 
 namespace {
 

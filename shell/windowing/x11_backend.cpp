@@ -106,8 +106,7 @@ int recordError(Display* d, XErrorEvent* e) {
   return 0;
 }
 
-bool openDisplay(std::string& error) {
-  if (display != nullptr) return true;
+bool connect(std::string& error) {
   if (displayName().empty()) {
     error = "no X display: DISPLAY is not set";
     return false;
@@ -356,7 +355,6 @@ bool lost(std::string& error) {
 
 bool createWindow(HWND hwnd, const char* className, const char* caption, bool stockIcon,
                   std::string& error) {
-  if (!openDisplay(error)) return false;
   const int screen = DefaultScreen(display);
   XSetWindowAttributes attributes = {};
   attributes.background_pixel =
@@ -394,14 +392,10 @@ bool createWindow(HWND hwnd, const char* className, const char* caption, bool st
   return true;
 }
 
-void showWindow(HWND hwnd, bool visible) {
+void showWindow(HWND hwnd) {
   const X11Window* w = findX11(hwnd);
   if (w == nullptr) return;
-  if (visible) {
-    XMapWindow(display, w->id);
-  } else {
-    XUnmapWindow(display, w->id);
-  }
+  XMapWindow(display, w->id);
   XFlush(display);
 }
 
@@ -455,4 +449,5 @@ void shutdown() {
 
 }  // namespace
 
-const Backend x11Backend = {createWindow, showWindow, destroyWindow, pumpEvents, shutdown};
+const Backend x11Backend = {"x11",         connect,    createWindow, showWindow,
+                            destroyWindow, pumpEvents, shutdown};

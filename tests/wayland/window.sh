@@ -16,8 +16,8 @@ export WAYLAND_DISPLAY=wayland-0
 # No compositor where one is asked for: one line, exit 1.
 MANDELBROT_BACKEND=wayland "$program" 2>"$dir/err"
 status=$?
-[ $status -eq 1 ] && [ "$(cat "$dir/err")" = "mandelbrot: could not create the window: cannot \
-connect to the Wayland compositor 'wayland-0'" ] || fail "no compositor: exit $status, $(cat "$dir/err")"
+[ $status -eq 1 ] && [ "$(cat "$dir/err")" = "mandelbrot: cannot connect to the Wayland \
+compositor 'wayland-0'" ] || fail "no compositor: exit $status, $(cat "$dir/err")"
 
 # An output large enough for weston's shell to place the whole window, its
 # shadow included, on it: at scale 2 weston 10 was seen to blend the content's
