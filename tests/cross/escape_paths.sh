@@ -8,7 +8,7 @@
 #   escape_paths.sh FRACTAL_TEST
 set -euo pipefail
 [ "$(uname -m)" = x86_64 ] && type -P qemu-x86_64 >/dev/null || { echo "skipped: needs qemu-x86_64 on x86_64"; exit 77; }
-for run in "Nehalem scalar sse2" "Opteron_G5 scalar sse2" "Haswell scalar sse2 avx2"; do
+for run in "Nehalem sse2 scalar" "Opteron_G5 sse2 scalar" "Haswell avx2 sse2 scalar"; do
   read -r cpu paths <<<"$run"
   log=$(timeout 250 qemu-x86_64 -cpu "$cpu" "$1" --gtest_filter='All/EscapePaths.*' 2>&1) ||
     { echo "$log" | tail -n 20; echo "failed on $cpu"; exit 1; }
