@@ -56,28 +56,33 @@ TEST(DrawFractal, LeavesNoPenBehindAndOutOfPensStillDrawsEveryColour) {
     EXPECT_TRUE(DeleteObject(pen));
 }
 
-// A line leaves out its end point and sets, within the area, what the
-// whole line sets; a pixel just outside does not wrap onto the next row.
+// A line in a new context's black pen, whatever was drawn before, leaves out
+// its end point and sets, within the area, what the whole line sets,
+// whichever axis is the longer; a pixel just outside does not wrap.
 TEST(Lines, EndPointLeftOutAndClipped) {
-  HWND__ window = makeOffscreenWindow(6, 4, kUntouched);
+  HWND__ window = makeOffscreenWindow(6, 6, kUntouched);
   HDC dc = GetDC(&window);
-  MoveToEx(dc, -1, -1, nullptr);
-  LineTo(dc, 5, 2);  // (-1,-1) (0,0) (1,0) (2,1) (3,1) (4,2) and not (5,2)
-  for (const POINT p : {POINT{6, 0}, POINT{-1, 3}}) {
+  for (const POINT end : {POINT{5, 2}, POINT{2, 5}}) {
+    MoveToEx(dc, -1, -1, nullptr);
+    LineTo(dc, end.x, end.y);  // (-1,-1) (0,0) (1,0) (2,1) (3,1) (4,2) and not (5,2)
+  }
+  for (const POINT p : {POINT{6, 4}, POINT{-1, 5}}) {
     MoveToEx(dc, p.x, p.y, nullptr);
     LineTo(dc, p.x + 1, p.y + 1);
   }
   ReleaseDC(&window, dc);
   std::string drawn;
-  for (int i = 0; i < 24; ++i)
-    drawn += clientPixel(window, i % 6, i / 6) == kUntouched ? '.' : '#';
+  for (int i = 0; i < 36; ++i)
+    drawn += clientPixel(window, i % 6, i / 6) == RGB(0, 0, 0) ? '#' : '.';
   EXPECT_EQ(drawn,
             "##...."
-            "..##.."
-            "....#."
+            "#.##.."
+            ".#..#."
+            ".#...."
+            "..#..."
             "......");
   addDamage(&window, {-5, 3, 3000, 100});  // what the screen lost, clipped
-  EXPECT_TRUE(takeDamage(&window) == (RECT{0, 0, 6, 4}));
+  EXPECT_TRUE(takeDamage(&window) == (RECT{0, 0, 6, 6}));
 }
 
 TEST(Handles, StaleSelectedAndForeignHandlesAreRefused) {
