@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "fractal/escape_map.h"
+#include "fractal/escape_kernels.h"
 #include "fractal/escape_test.h"
 #include "render/fractal_renderer.h"
 #include "render/gdi/window_surface.h"
@@ -27,14 +27,14 @@ void escapeTest(benchmark::State& state) {
   }
 }
 
-// The escape map of the whole grid in the vector lanes of one path.
-void escapeMapOnPath(benchmark::State& state, EscapePath path) {
+// The escape map of the whole grid in the vector lanes of one kernel.
+void escapeMapWith(benchmark::State& state, const EscapeKernel* kernel) {
   static EscapeMap map;
   for (auto _ : state) {
-    escapeMapOn(path, kLimit, map);
+    kernel->run(kLimit, map.data());
     benchmark::DoNotOptimize(map.data());
   }
-  state.SetLabel(escapePathName(path));
+  state.SetLabel(kernel->name);
 }
 
 // One whole picture through the drawing calls onto an off-screen window.
@@ -59,13 +59,10 @@ int main(int argc, char** argv) {
         });
   };
   add("BM_EscapeTest", escapeTest);
-  // The best path the processor has, then each path it has: BM_EscapeMap/avx2 and so on.
-  add("BM_EscapeMap", escapeMapOnPath, bestEscapePath());
-  static EscapeMap probe;
-  for (const EscapePath path : {EscapePath::kScalar, EscapePath::kSse2, EscapePath::kAvx2,
-                                EscapePath::kAvx512, EscapePath::kNeon}) {
-    if (escapeMapOn(path, 0, probe))
-      add(std::string("BM_EscapeMap/") + escapePathName(path), escapeMapOnPath, path);
+  // The kernel escapeMap runs, then each one the processor has: BM_EscapeMap/avx2 and so on.
+  add("BM_EscapeMap", escapeMapWith, &bestEscapeKernel());
+  for (const EscapeKernel& kernel : escapeKernels()) {
+    if (kernel.usable) add(std::string("BM_EscapeMap/") + kernel.name, escapeMapWith, &kernel);
   }
   add("BM_DrawFractal", drawFractal);
   benchmark::Initialize(&argc, argv);

@@ -9,13 +9,16 @@
 #include "fractal/escape_map.h"
 
 struct EscapeKernel {
-  EscapePath path;
+  const char* name;  // the instruction set's
   void (*run)(std::uint8_t limit, std::uint8_t* map);
   bool usable;  // the processor and the system support it
 };
 
 // This build's kernels, the fastest first; the last, scalar, always usable.
 std::span<const EscapeKernel> escapeKernels();
+
+// The one escapeMap runs: the first usable.
+const EscapeKernel& bestEscapeKernel();
 
 void escapeScalar(std::uint8_t limit, std::uint8_t* map);
 void escapeSse2(std::uint8_t limit, std::uint8_t* map);

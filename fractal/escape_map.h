@@ -13,15 +13,6 @@
 // for it, or the iteration limit for a member of the set.
 using EscapeMap = std::array<std::uint8_t, kGridSize * kGridSize>;
 
-enum class EscapePath { kScalar, kSse2, kAvx2, kAvx512, kNeon };
-
-// Fills the map for the iteration limit on the best path this processor has.
+// Fills the map for the iteration limit with the best kernel this processor
+// has.
 void escapeMap(std::uint8_t limit, EscapeMap& map);
-
-// The same on the given path. False, leaving the map alone, where this build
-// or this processor lacks the path.
-bool escapeMapOn(EscapePath path, std::uint8_t limit, EscapeMap& map);
-
-// The path escapeMap takes here, and a short name for a path.
-EscapePath bestEscapePath();
-const char* escapePathName(EscapePath path);

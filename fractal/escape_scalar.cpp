@@ -8,24 +8,25 @@ namespace {
 
 struct ScalarLanes {
   static constexpr int kWidth = 1;
+  static constexpr int kColumns = 1;
   using Floats = float;
   using Doubles = double;
   using Mask = bool;
   using Counts = std::int64_t;
 
   static Floats load(const float* p) { return *p; }
-  static Floats broadcast(float v) { return v; }
-  static Doubles zero() { return 0.0; }
   static Mask all() { return true; }
   static Counts noCounts() { return 0; }
   static Doubles widen(Floats a) { return a; }
   static Floats narrow(Doubles a) { return static_cast<float>(a); }
   static Floats add(Floats a, Floats b) { return a + b; }
+  static Floats mul(Floats a, Floats b) { return a * b; }
   static Doubles mul(Doubles a, Doubles b) { return a * b; }
   static Doubles mulAdd(Doubles a, Doubles b, Doubles c) { return a * b + c; }
   static Doubles mulSub(Doubles a, Doubles b, Doubles c) { return a * b - c; }
   static Mask stillIn(Mask in, Doubles q) { return in && !(q > kEscapeThreshold); }
   static Counts count(Counts steps, Mask in) { return steps + in; }
+  static Mask either(Mask a, Mask b) { return a || b; }
   static bool none(Mask in) { return !in; }
   static void store(Counts steps, std::int64_t* out) { *out = steps; }
 };
@@ -33,5 +34,5 @@ struct ScalarLanes {
 }  // namespace
 
 void escapeScalar(std::uint8_t limit, std::uint8_t* map) {
-  escape_lanes::escapeGrid<ScalarLanes, 4>(limit, map);
+  escape_lanes::escapeGrid<ScalarLanes, 1, 4>(limit, map);
 }

@@ -10,6 +10,7 @@ namespace {
 
 struct Sse2Lanes {
   static constexpr int kWidth = 2;
+  static constexpr int kColumns = 2;
   using Floats = __m128;  // the low two lanes
   using Doubles = __m128d;
   using Mask = __m128d;  // all ones in a lane still in
@@ -18,13 +19,12 @@ struct Sse2Lanes {
   static Floats load(const float* p) {
     return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
   }
-  static Floats broadcast(float v) { return _mm_set1_ps(v); }
-  static Doubles zero() { return _mm_setzero_pd(); }
   static Mask all() { return _mm_castsi128_pd(_mm_set1_epi32(-1)); }
   static Counts noCounts() { return _mm_setzero_si128(); }
   static Doubles widen(Floats a) { return _mm_cvtps_pd(a); }
   static Floats narrow(Doubles a) { return _mm_cvtpd_ps(a); }
   static Floats add(Floats a, Floats b) { return _mm_add_ps(a, b); }
+  static Floats mul(Floats a, Floats b) { return _mm_mul_ps(a, b); }
   static Doubles mul(Doubles a, Doubles b) { return _mm_mul_pd(a, b); }
   static Doubles mulAdd(Doubles a, Doubles b, Doubles c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }
   static Doubles mulSub(Doubles a, Doubles b, Doubles c) { return _mm_sub_pd(_mm_mul_pd(a, b), c); }
@@ -33,6 +33,7 @@ struct Sse2Lanes {
   }
   // A lane still in is -1 as an integer.
   static Counts count(Counts steps, Mask in) { return _mm_sub_epi64(steps, _mm_castpd_si128(in)); }
+  static Mask either(Mask a, Mask b) { return _mm_or_pd(a, b); }
   static bool none(Mask in) { return _mm_movemask_pd(in) == 0; }
   static void store(Counts steps, std::int64_t* out) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), steps);
@@ -42,5 +43,5 @@ struct Sse2Lanes {
 }  // namespace
 
 void escapeSse2(std::uint8_t limit, std::uint8_t* map) {
-  escape_lanes::escapeGrid<Sse2Lanes, 4>(limit, map);
+  escape_lanes::escapeGrid<Sse2Lanes, 2, 3>(limit, map);
 }

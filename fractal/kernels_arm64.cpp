@@ -4,8 +4,8 @@
 
 std::span<const EscapeKernel> escapeKernels() {
   static const EscapeKernel kernels[] = {
-      {EscapePath::kNeon, escapeNeon, true},
-      {EscapePath::kScalar, escapeScalar, true},
+      {"neon", escapeNeon, true},
+      {"scalar", escapeScalar, true},
   };
   return kernels;
 }

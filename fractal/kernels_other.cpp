@@ -3,6 +3,6 @@
 #include "fractal/escape_kernels.h"
 
 std::span<const EscapeKernel> escapeKernels() {
-  static const EscapeKernel kernels[] = {{EscapePath::kScalar, escapeScalar, true}};
+  static const EscapeKernel kernels[] = {{"scalar", escapeScalar, true}};
   return kernels;
 }

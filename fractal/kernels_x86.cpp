@@ -5,8 +5,8 @@
 
 std::span<const EscapeKernel> escapeKernels() {
   static const EscapeKernel kernels[] = {
-      {EscapePath::kSse2, escapeSse2, true},
-      {EscapePath::kScalar, escapeScalar, true},
+      {"sse2", escapeSse2, true},
+      {"scalar", escapeScalar, true},
   };
   return kernels;
 }

@@ -5,10 +5,10 @@
 
 std::span<const EscapeKernel> escapeKernels() {
   static const EscapeKernel kernels[] = {
-      {EscapePath::kAvx512, escapeAvx512, cpuHasAvx512()},
-      {EscapePath::kAvx2, escapeAvx2, cpuHasAvx2()},
-      {EscapePath::kSse2, escapeSse2, true},
-      {EscapePath::kScalar, escapeScalar, true},
+      {"avx512", escapeAvx512, cpuHasAvx512()},
+      {"avx2", escapeAvx2, cpuHasAvx2()},
+      {"sse2", escapeSse2, true},
+      {"scalar", escapeScalar, true},
   };
   return kernels;
 }

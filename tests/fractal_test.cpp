@@ -2,15 +2,19 @@
 #include <cmath>
 #include <cstdint>
 
+#include <map>
+#include <string>
+
 #include <gtest/gtest.h>
 
+#include "fractal/escape_kernels.h"
 #include "fractal/escape_lanes.h"
 #include "fractal/escape_test.h"
 #include "tests/reference_picture.h"
 
-// Test names and messages show a path by its name.
-void PrintTo(EscapePath path, std::ostream* out) {
-  *out << escapePathName(path);
+// Messages show a kernel by its name.
+void PrintTo(const EscapeKernel& kernel, std::ostream* out) {
+  *out << kernel.name;
 }
 
 namespace {
@@ -60,17 +64,16 @@ TEST(EscapeMap, TheThresholdDecidesAsTheRootDoes) {
     EXPECT_EQ(static_cast<float>(std::sqrt(q)) > 2.0f, q > kEscapeThreshold) << q;
 }
 
-// Every path this processor has, forced in turn, gives isMandelbrot's result
+// Every kernel this processor has, run in turn, gives isMandelbrot's result
 // for every pixel, at the picture's limit and at limits that end groups early.
-class EscapePaths : public testing::TestWithParam<EscapePath> {};
+class EscapePaths : public testing::TestWithParam<EscapeKernel> {};
 
 TEST_P(EscapePaths, AgreeWithTheEscapeTestOnEveryPixel) {
+  if (!GetParam().usable) GTEST_SKIP() << "not on this processor";
   for (const int limit : {100, 7, 0}) {
     EscapeMap map;
     map.fill(0xEE);
-    if (!escapeMapOn(GetParam(), static_cast<std::uint8_t>(limit), map)) {
-      GTEST_SKIP() << "not on this processor";
-    }
+    GetParam().run(static_cast<std::uint8_t>(limit), map.data());
     for (int y = 0; y < kGridSize; ++y) {
       for (int x = 0; x < kGridSize; ++x) {
         int steps = limit;
@@ -81,9 +84,23 @@ TEST_P(EscapePaths, AgreeWithTheEscapeTestOnEveryPixel) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(All, EscapePaths,
-                         testing::Values(EscapePath::kScalar, EscapePath::kSse2, EscapePath::kAvx2,
-                                         EscapePath::kAvx512, EscapePath::kNeon),
-                         [](const auto& info) { return escapePathName(info.param); });
+INSTANTIATE_TEST_SUITE_P(All, EscapePaths, testing::ValuesIn(escapeKernels()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Each kernel in the table is the one its name says, so that a path run by
+// name runs its own instruction set.
+TEST(EscapeKernels, EachNameRunsItsOwnKernel) {
+  std::map<std::string, void (*)(std::uint8_t, std::uint8_t*)> own = {{"scalar", escapeScalar}};
+#if defined(__x86_64__) || defined(_M_X64)
+  own.insert({{"sse2", escapeSse2}, {"avx2", escapeAvx2}, {"avx512", escapeAvx512}});
+#elif defined(__i386__) || defined(_M_IX86)
+  own.insert({{"sse2", escapeSse2}});
+#elif defined(__aarch64__) || defined(_M_ARM64)
+  own.insert({{"neon", escapeNeon}});
+#endif
+  ASSERT_EQ(escapeKernels().size(), own.size());
+  for (const EscapeKernel& kernel : escapeKernels())
+    EXPECT_EQ(kernel.run, own.at(kernel.name)) << kernel.name;
+}
 
 }  // namespace
