@@ -50,6 +50,8 @@ const char* escapePathName(EscapePath path) {
       return "avx512";
     case EscapePath::kNeon:
       return "neon";
+    case EscapePath::kSimd128:
+      return "simd128";
   }
   return "unknown";
 }

@@ -13,7 +13,7 @@
 // for it, or the iteration limit for a member of the set.
 using EscapeMap = std::array<std::uint8_t, kGridSize * kGridSize>;
 
-enum class EscapePath { kScalar, kSse2, kAvx2, kAvx512, kNeon };
+enum class EscapePath { kScalar, kSse2, kAvx2, kAvx512, kNeon, kSimd128 };
 
 // Fills the map for the iteration limit on the best path this processor has.
 void escapeMap(std::uint8_t limit, EscapeMap& map);

@@ -83,7 +83,8 @@ TEST_P(EscapePaths, AgreeWithTheEscapeTestOnEveryPixel) {
 
 INSTANTIATE_TEST_SUITE_P(All, EscapePaths,
                          testing::Values(EscapePath::kScalar, EscapePath::kSse2, EscapePath::kAvx2,
-                                         EscapePath::kAvx512, EscapePath::kNeon),
+                                         EscapePath::kAvx512, EscapePath::kNeon,
+                                         EscapePath::kSimd128),
                          [](const auto& info) { return escapePathName(info.param); });
 
 }  // namespace

@@ -37,6 +37,7 @@ struct Backend {
 
 extern const Backend x11Backend;
 extern const Backend waylandBackend;
+extern const Backend browserBackend;
 
 // The backend every later call of the layer goes to; set once, before the
 // first window is created.
