@@ -13,14 +13,8 @@ namespace {
 
 constexpr int kLimit = 100;
 
-// Timings on a shared machine only ever come out too long: with repetitions,
-// the minimum is the figure to compare.
-double minimum(const std::vector<double>& values) {
-  return *std::min_element(values.begin(), values.end());
-}
-
 // The escape test one pixel at a time over the whole grid: the yardstick.
-void BM_EscapeTest(benchmark::State& state) {
+void escapeTest(benchmark::State& state) {
   for (auto _ : state) {
     int members = 0;
     int steps = 0;
@@ -32,54 +26,50 @@ void BM_EscapeTest(benchmark::State& state) {
     benchmark::DoNotOptimize(steps);
   }
 }
-BENCHMARK(BM_EscapeTest)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", minimum);
 
-// The escape map of the whole grid, on the best path the processor has.
-void BM_EscapeMap(benchmark::State& state) {
-  static EscapeMap map;
-  for (auto _ : state) {
-    escapeMap(kLimit, map);
-    benchmark::DoNotOptimize(map.data());
-  }
-  state.SetLabel(escapePathName(bestEscapePath()));
-}
-BENCHMARK(BM_EscapeMap)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", minimum);
-
-// The same on one path, forced.
+// The escape map of the whole grid in the vector lanes of one path.
 void escapeMapOnPath(benchmark::State& state, EscapePath path) {
   static EscapeMap map;
   for (auto _ : state) {
     escapeMapOn(path, kLimit, map);
     benchmark::DoNotOptimize(map.data());
   }
+  state.SetLabel(escapePathName(path));
 }
 
 // One whole picture through the drawing calls onto an off-screen window.
-void BM_DrawFractal(benchmark::State& state) {
+void drawFractal(benchmark::State& state) {
   HWND__ window = makeOffscreenWindow(kGridSize, kGridSize, RGB(0, 0, 0));
   for (auto _ : state) {
     DrawFractal(&window);
     benchmark::DoNotOptimize(window.pixels.data());
   }
 }
-BENCHMARK(BM_DrawFractal)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", minimum);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A benchmark for each path this processor has: BM_EscapeMap/avx2 and so on.
+  // Timings on a shared machine only ever come out too long: with
+  // repetitions, the minimum is the figure to compare.
+  const auto add = [](const std::string& name, auto... function) {
+    benchmark::RegisterBenchmark(name.c_str(), function...)
+        ->Unit(benchmark::kMillisecond)
+        ->ComputeStatistics("min", [](const std::vector<double>& values) {
+          return *std::min_element(values.begin(), values.end());
+        });
+  };
+  add("BM_EscapeTest", escapeTest);
+  // The best path the processor has, then each path it has: BM_EscapeMap/avx2 and so on.
+  add("BM_EscapeMap", escapeMapOnPath, bestEscapePath());
   static EscapeMap probe;
   for (const EscapePath path : {EscapePath::kScalar, EscapePath::kSse2, EscapePath::kAvx2,
                                 EscapePath::kAvx512, EscapePath::kNeon}) {
-    if (!escapeMapOn(path, 0, probe)) continue;
-    const std::string name = std::string("BM_EscapeMap/") + escapePathName(path);
-    benchmark::RegisterBenchmark(name.c_str(), escapeMapOnPath, path)
-        ->Unit(benchmark::kMillisecond)
-        ->ComputeStatistics("min", minimum);
+    if (escapeMapOn(path, 0, probe))
+      add(std::string("BM_EscapeMap/") + escapePathName(path), escapeMapOnPath, path);
   }
+  add("BM_DrawFractal", drawFractal);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  return 0;
 }

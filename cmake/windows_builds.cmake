@@ -14,7 +14,7 @@ foreach(build "mandelbrot_windows;x86_64" "mandelbrot_windows32;i686")
       BINARY_DIR ${dir}
       PREFIX ${dir}-steps
       CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-w64-${arch}.cmake
-                 -DCMAKE_BUILD_TYPE=Release -DMANDELBROT_TESTS=OFF -DMANDELBROT_BENCH=OFF
+                 -DCMAKE_BUILD_TYPE=Release
                  -DMANDELBROT_WERROR=${MANDELBROT_WERROR}
       # Its own build decides what is out of date, as for any other target.
       BUILD_ALWAYS ON

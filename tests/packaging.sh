@@ -1,53 +1,47 @@
 #!/usr/bin/env bash
 # The installed tree, the Debian package, the desktop entry, the manual pages
-# and the icon tool. A missing tool skips the check (77): it proves nothing.
+# and the icon tool.
 #   packaging.sh CHECK BUILD_DIR SOURCE_DIR
-set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=common.sh
+. "$(dirname "$0")/common.sh"
 check=$1 build=$2 source=$3
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-require() { for tool; do command -v "$tool" >/dev/null || { echo "no $tool"; exit 77; }; done; }
 installed=(bin/mandelbrot bin/mandelbrot-snapshot share/applications/mandelbrot.desktop
   share/icons/hicolor/{48x48,128x128,256x256}/apps/mandelbrot.png
   share/man/man1/mandelbrot.1 share/man/man1/mandelbrot-snapshot.1)
 deb() {
   require cpack dpkg-deb dpkg-shlibdeps
-  cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/deb" >"$scratch/log" 2>&1 ||
-    { cat "$scratch/log" >&2; exit 1; }
+  cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/deb" >"$scratch/log" 2>&1 || fail "$(cat "$scratch/log")"
   echo "$scratch"/deb/*.deb
 }
 
 case $check in
 desktop-entry) # warnings fail too; hints are advice
   require desktop-file-validate
-  report=$(desktop-file-validate "$source/packaging/mandelbrot.desktop" 2>&1) || { echo "$report"; exit 1; }
+  report=$(desktop-file-validate "$source/packaging/mandelbrot.desktop" 2>&1) || fail "$report"
   ! grep -v ': hint: ' <<<"$report" | grep . ;;
 man-pages) # groff at its strictest has nothing to say
   require man
   for page in "$source"/man/*.1; do
     complaints=$(MANWIDTH=80 man --warnings=w -l "$page" 2>&1 >/dev/null)
-    [ -z "$complaints" ] || { echo "$page: $complaints"; exit 1; }
+    [ -z "$complaints" ] || fail "$page: $complaints"
   done ;;
 icon) # at full size the averaging gives back the picture unchanged
   "$build/packaging/mandelbrot-icon" 554 "$scratch/icon.png"
   [ "$(compare -metric AE "$source/docs/picture.png" "$scratch/icon.png" null: 2>&1)" = 0 ]
   for size in 0 555 48px ""; do
     status=0 && "$build/packaging/mandelbrot-icon" "$size" "$scratch/bad.png" 2>/dev/null || status=$?
-    [ "$status" = 2 ] || { echo "size '$size' gave $status, not 2"; exit 1; }
+    [ "$status" = 2 ] || fail "size '$size' gave $status, not 2"
   done ;;
 install-tree) # exactly these files, icons at their sizes, the entry naming them
   cmake --install "$build" --prefix "$scratch/p" >/dev/null
   diff <(printf '%s\n' "${installed[@]}" | sort) <(cd "$scratch/p" && find . ! -type d | cut -c3- | sort)
-  for size in 48 128 256; do
-    [ "$(identify -format %wx%h "$scratch/p/share/icons/hicolor/${size}x$size/apps/mandelbrot.png")" = "${size}x$size" ]
-  done
+  [ "$(identify -format '%wx%h ' "$scratch"/p/share/icons/hicolor/*/apps/mandelbrot.png)" = "128x128 256x256 48x48 " ]
   [ -x "$scratch/p/bin/$(sed -n 's/^Exec=//p' "$scratch/p/share/applications/mandelbrot.desktop")" ] ;;
 deb) # the libraries it loads, its section, the installed files and Debian's own
   package=$(deb)
-  depends=$(dpkg-deb -f "$package" Depends | sed 's/ *([^)]*)//g; s/, */\n/g')
-  for library in libc6 libpng16-16 libstdc++6 libx11-6 libwayland-client0 libdecor-0-0 libdecor-0-plugin-1-cairo; do
-    grep -qxF "$library" <<<"$depends" || { echo "no dependency on $library"; exit 1; }
-  done
+  depends=$(dpkg-deb -f "$package" Depends | sed 's/ *([^)]*)//g; s/, */\n/g' | sort | xargs)
+  [ "$depends" = "libc6 libdecor-0-0 libdecor-0-plugin-1-cairo libgcc-s1 libpng16-16 libstdc++6 libwayland-client0 libx11-6" ] ||
+    fail "depends on $depends"
   [ "$(dpkg-deb -f "$package" Section)" = graphics ]
   diff <({
     printf '/usr/%s\n' "${installed[@]}" | sed 's|/man/man1/.*\.1$|&.gz|'
@@ -55,6 +49,5 @@ deb) # the libraries it loads, its section, the installed files and Debian's own
   } | sort) <(dpkg --contents "$package" | awk '!/^d/ { sub(/^\./, "", $6); print $6 }' | sort) ;;
 lintian)
   require lintian
-  package=$(deb)
-  lintian --fail-on error "$package" ;;
+  lintian --fail-on error "$(deb)" ;;
 esac

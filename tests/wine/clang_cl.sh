@@ -4,8 +4,8 @@
 # defaults to Release, and the escape test compiles to SSE2 code. clang-cl targets the x87 unit for
 # i686 unless told otherwise, and x87's excess precision changes pixels.
 #   clang_cl.sh SOURCE_DIR
-# shellcheck source-path=SCRIPTDIR source=common.sh
-. "$(dirname "$0")/common.sh"
+# shellcheck source-path=SCRIPTDIR/.. source=common.sh
+. "$(dirname "$0")/../common.sh"
 source=$1 build=$scratch/build
 require clang-cl-14 lld-link-14 llvm-rc-14 llvm-lib-14 llvm-objdump-14
 # Without the Windows SDK here, a stand-in <cmath> declares what the escape
@@ -18,7 +18,7 @@ cmake -S "$source" -B "$build" -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCES
   -DCMAKE_CXX_COMPILER=clang-cl-14 -DCMAKE_CXX_COMPILER_TARGET=i686-pc-windows-msvc \
   -DCMAKE_LINKER="$(type -P lld-link-14)" -DCMAKE_AR="$(type -P llvm-lib-14)" \
   -DCMAKE_RC_COMPILER="$(type -P llvm-rc-14)" -DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY \
-  -DMANDELBROT_TESTS=OFF -DMANDELBROT_BENCH=OFF >"$scratch/log" 2>&1 || fail "$(cat "$scratch/log")"
+  >"$scratch/log" 2>&1 || fail "$(cat "$scratch/log")"
 type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ "$type" = Release ] || fail "the build type is '$type', not Release"
 make -C "$build/fractal" escape_test.cpp.obj >"$scratch/log" 2>&1 || fail "$(cat "$scratch/log")"

@@ -1,0 +1,204 @@
+// Before X11's headers, whose macros would rename parts of them.
+#include "fractal/escape_test.h"
+#include "render/fractal_renderer.h"
+#include "render/gdi/window_surface.h"
+
+#include "bench/harness.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+double nowMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+void sleepMs(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n == 0 ? 0 : n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int errFd) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  setsid();  // a group of its own, which reap() ends whole
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  const int devnull = open("/dev/null", O_RDWR);
+  dup2(devnull, STDIN_FILENO);
+  dup2(devnull, STDOUT_FILENO);
+  dup2(errFd >= 0 ? errFd : devnull, STDERR_FILENO);
+  std::vector<char*> args;
+  for (const std::string& e : env)
+    putenv(const_cast<char*>(e.c_str()));
+  for (const std::string& a : argv)
+    args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
+}
+
+void reap(pid_t pid, int timeoutMs) {
+  for (const double deadline = nowMs() + timeoutMs; nowMs() < deadline; sleepMs(2)) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid) return;
+  }
+  kill(-pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+}
+
+double cpuSeconds(pid_t pid) {
+  unsigned long user = 0, system = 0;
+  if (std::FILE* stat = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r")) {
+    std::fscanf(stat, "%*d %*s %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user,
+                &system);
+    std::fclose(stat);
+  }
+  return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+void record(Series& series, pid_t pid, double ms) {
+  const double before = cpuSeconds(pid);
+  if (series.startMs.empty()) sleepMs(5000), series.idlePercent = (cpuSeconds(pid) - before) * 20;
+  series.startMs.push_back(ms);
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string key;
+  double kb = 0;
+  while (status >> key && key != "VmHWM:") {
+  }
+  status >> kb;
+  series.peakMb.push_back(kb / 1024);
+}
+
+void print(const char* what, const Series& series, const Series& yardstick) {
+  const double ms = median(series.startMs);
+  std::printf(
+      "%-30s start to picture %6.1f ms (%zu runs), %.2f x the yardstick; idle %.2f %% "
+      "of a core; peak memory %.1f MB\n",
+      what, ms, series.startMs.size(), ms / median(yardstick.startMs), series.idlePercent,
+      median(series.peakMb));
+}
+
+const std::vector<std::uint32_t>& picture() {
+  static const std::vector<std::uint32_t> pixels = [] {
+    HWND__ window = makeOffscreenWindow(kGridSize, kGridSize, RGB(0, 0, 0));
+    DrawFractal(&window);
+    return window.pixels;
+  }();
+  return pixels;
+}
+
+XServer startXvfb(const std::vector<std::string>& options) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+  std::vector<std::string> argv = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                                   "-screen",   "0",          "1280x1024x24",
+                                   "-nolisten", "tcp",        "-noreset"};
+  argv.insert(argv.end(), options.begin(), options.end());
+  XServer server = {spawn(argv), ""};
+  close(fds[1]);
+  // Xvfb writes the display number once it takes clients, or ends.
+  char number[16] = {};
+  if (read(fds[0], number, sizeof number - 1) > 0) {
+    server.display = ":" + std::to_string(std::atoi(number));
+    server.x = XOpenDisplay(server.display.c_str());
+    // Windows come and go while the tree is searched: what vanished is no error.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  }
+  close(fds[0]);
+  if (server.x == nullptr) stopXvfb(server);
+  return server;
+}
+
+void stopXvfb(XServer& server) {
+  if (server.x != nullptr) XCloseDisplay(server.x);
+  if (server.pid > 0) kill(server.pid, SIGTERM), reap(server.pid, 5000);
+  server = {};
+}
+
+namespace {
+
+// The viewable top-level window the process owns (_NET_WM_PID), or 0: no
+// window manager puts it into a frame here.
+::Window windowOf(Display* x, pid_t pid) {
+  ::Window root, parent, *children = nullptr, found = 0;
+  unsigned count = 0;
+  XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
+  for (unsigned i = 0; i < count && found == 0; ++i) {
+    Atom type;
+    int format;
+    unsigned long items, remaining;
+    unsigned char* owner = nullptr;
+    XWindowAttributes attributes;
+    if (XGetWindowProperty(x, children[i], XInternAtom(x, "_NET_WM_PID", False), 0, 1, False,
+                           XA_CARDINAL, &type, &format, &items, &remaining, &owner) == Success &&
+        items == 1 && *reinterpret_cast<long*>(owner) == pid &&
+        XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
+      found = children[i];
+    if (owner != nullptr) XFree(owner);
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+}  // namespace
+
+Shown show(const XServer& server, const std::vector<std::string>& argv,
+           const std::vector<std::string>& env, int timeoutMs) {
+  const double start = nowMs();
+  std::vector<std::string> all = env;
+  all.insert(all.end(), {"DISPLAY=" + server.display, "MANDELBROT_BACKEND=x11"});
+  Shown shown = {spawn(argv, all)};
+  while (nowMs() < start + timeoutMs && (shown.window = windowOf(server.x, shown.pid)) == 0)
+    sleepMs(2);
+  if (!showsPicture(server, shown, timeoutMs)) shown.window = 0;
+  shown.ms = nowMs() - start;
+  return shown;
+}
+
+bool showsPicture(const XServer& server, const Shown& shown, int timeoutMs) {
+  XWindowAttributes size;
+  if (shown.window == 0 || !XGetWindowAttributes(server.x, shown.window, &size)) return false;
+  const int width = std::min(size.width, kGridSize), height = std::min(size.height, kGridSize);
+  for (const double deadline = nowMs() + timeoutMs; nowMs() < deadline; sleepMs(2)) {
+    XImage* image = XGetImage(server.x, shown.window, 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    bool same = image != nullptr;
+    for (int i = 0; i < width * height && same; ++i)
+      same = (XGetPixel(image, i % width, i / width) & 0xFFFFFF) ==
+             picture()[i / width * kGridSize + i % width];
+    if (image != nullptr) XDestroyImage(image);
+    if (same) return true;
+  }
+  return false;
+}
+
+void close(const XServer& server, const Shown& shown) {
+  XEvent close = {ClientMessage};
+  close.xclient.window = shown.window;
+  close.xclient.format = 32;
+  close.xclient.message_type = XInternAtom(server.x, "WM_PROTOCOLS", False);
+  close.xclient.data.l[0] = static_cast<long>(XInternAtom(server.x, "WM_DELETE_WINDOW", False));
+  if (shown.window != 0) XSendEvent(server.x, shown.window, False, 0, &close), XFlush(server.x);
+  reap(shown.pid, shown.window != 0 ? 10000 : 0);
+}
+
+bool timeRun(const XServer& server, const std::vector<std::string>& argv,
+             const std::vector<std::string>& env, Series& series) {
+  const Shown shown = show(server, argv, env, 30000);
+  if (shown.window != 0) record(series, shown.pid, shown.ms);
+  close(server, shown);
+  return shown.window != 0;
+}
