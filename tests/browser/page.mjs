@@ -25,7 +25,7 @@ async function checkPicture(ratio, block) {
   await page.waitForFunction((side) => {
     const canvas = document.querySelector('canvas');
     return canvas.width === side && canvas.getContext('2d').getImageData(0, 0, 1, 1).data[3] === 255;
-  }, {timeout: 20000}, 554 * block);
+  }, {timeout: 60000}, 554 * block);
   await page.screenshot({path: `${dir}/shot.png`});
   const side = `${554 * block}x${554 * block}`;
   spawnSync('convert', [reference, '-sample', `${side}!`, `${dir}/reference.png`]);
@@ -66,6 +66,6 @@ if (errors.length) fail(`console errors: ${errors.join('; ')}`);
 const bare = await browser.newPage();
 await bare.evaluateOnNewDocument(() => delete globalThis.WebAssembly);
 await bare.goto(`file://${html}`);
-await bare.waitForFunction(() => !document.getElementById('message').hidden, {timeout: 20000});
+await bare.waitForFunction(() => !document.getElementById('message').hidden, {timeout: 60000});
 await browser.close();
 console.log(`${kind}: idle ${ticks} ticks in 5 s`);
