@@ -24,8 +24,6 @@ var page = {
     page.size = size;
     page.canvas.style.background = '#' + background.toString(16).padStart(6, '0');
     page.fitRatio();
-    // Headless browsers change an emulated ratio without the media event.
-    addEventListener('resize', page.fitRatio);
     addEventListener('pagehide', () => page.post(page.kClosing));
     // A page restored from the back-forward cache has no program behind it.
     addEventListener('pageshow', (e) => e.persisted && location.reload());

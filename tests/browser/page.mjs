@@ -41,7 +41,7 @@ for (const [ratio, block] of [[1, 1], [2, 2], [1.5, 2]]) {
 }
 if ((await page.title()) !== "Mandelbrot's Set") fail(`title '${await page.title()}'`);
 if (!(await page.$eval('canvas', (c) => c.getAttribute('aria-label')))) fail('no accessible name');
-// A change at run time, with a resize, as headless browsers signal none for
+// A change at run time, with a resize, as headless Chromium signals none for
 // the ratio alone.
 await page.setViewport({width: 780, height: 780, deviceScaleFactor: 1});
 await checkPicture('1 after 1.5', 1);
