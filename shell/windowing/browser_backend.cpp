@@ -1,6 +1,10 @@
-// The browser backend: the window is the page's canvas (browser_backend.js),
-// each picture pixel a whole block of device pixels. GetMessage waits on the
-// page's events as a promise, through Asyncify, so the page idles at no cost.
+// The windowing layer's backend for a web page: the window is the page's
+// canvas (browser_backend.js), each client pixel a whole block of device
+// pixels, and the page's events become the layer's exposures, resizes (a new
+// device pixel ratio) and close request (the page going away). GetMessage
+// waits on them as a promise, through Asyncify, so the page idles at no cost.
+// Left out, as a page has none of them: more than one window, a frame, a
+// position, an icon, and resizing by the user.
 
 #include <emscripten.h>
 
