@@ -9,11 +9,11 @@
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <thread>
 
 double nowMs() {
@@ -50,12 +50,13 @@ pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>
   _exit(127);
 }
 
-void reap(pid_t pid, int timeoutMs) {
-  for (const double deadline = nowMs() + timeoutMs; nowMs() < deadline; sleepMs(2)) {
-    if (waitpid(pid, nullptr, WNOHANG) == pid) return;
-  }
-  kill(-pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
+double reap(pid_t pid, int timeoutMs) {
+  rusage usage = {};
+  bool ended = false;
+  for (const double deadline = nowMs() + timeoutMs; nowMs() < deadline && !ended; sleepMs(2))
+    ended = wait4(pid, nullptr, WNOHANG, &usage) == pid;
+  if (!ended) kill(-pid, SIGKILL), wait4(pid, nullptr, 0, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024;
 }
 
 double cpuSeconds(pid_t pid) {
@@ -72,13 +73,6 @@ void record(Series& series, pid_t pid, double ms) {
   const double before = cpuSeconds(pid);
   if (series.startMs.empty()) sleepMs(5000), series.idlePercent = (cpuSeconds(pid) - before) * 20;
   series.startMs.push_back(ms);
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  double kb = 0;
-  while (status >> key && key != "VmHWM:") {
-  }
-  status >> kb;
-  series.peakMb.push_back(kb / 1024);
 }
 
 void print(const char* what, const Series& series, const Series& yardstick) {
@@ -185,20 +179,21 @@ bool showsPicture(const XServer& server, const Shown& shown, int timeoutMs) {
   return false;
 }
 
-void close(const XServer& server, const Shown& shown) {
+double close(const XServer& server, const Shown& shown) {
   XEvent close = {ClientMessage};
   close.xclient.window = shown.window;
   close.xclient.format = 32;
   close.xclient.message_type = XInternAtom(server.x, "WM_PROTOCOLS", False);
   close.xclient.data.l[0] = static_cast<long>(XInternAtom(server.x, "WM_DELETE_WINDOW", False));
   if (shown.window != 0) XSendEvent(server.x, shown.window, False, 0, &close), XFlush(server.x);
-  reap(shown.pid, shown.window != 0 ? 10000 : 0);
+  return reap(shown.pid, shown.window != 0 ? 10000 : 0);
 }
 
 bool timeRun(const XServer& server, const std::vector<std::string>& argv,
              const std::vector<std::string>& env, Series& series) {
   const Shown shown = show(server, argv, env, 30000);
   if (shown.window != 0) record(series, shown.pid, shown.ms);
-  close(server, shown);
+  const double peakMb = close(server, shown);
+  if (shown.window != 0) series.peakMb.push_back(peakMb);
   return shown.window != 0;
 }

@@ -23,16 +23,17 @@ double cpuSeconds(pid_t pid);
 // error on errFd (or /dev/null) and the rest on /dev/null. It dies with us.
 pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
             int errFd = -1);
-// Waits up to timeoutMs for the child to end, then kills its group.
-void reap(pid_t pid, int timeoutMs);
+// Waits up to timeoutMs for the child to end, then kills its group; returns
+// its peak resident memory in MB.
+double reap(pid_t pid, int timeoutMs);
 
-// A program's runs: from its start to the picture, its peak resident memory,
-// and its CPU use over 5 idle seconds after the first picture.
+// A program's runs: from its start to the picture, its peak memory, and its
+// CPU use over 5 idle seconds after the first picture, which record() takes.
 struct Series {
   std::vector<double> startMs = {}, peakMb = {};
   double idlePercent = 0;
 };
-void record(Series& series, pid_t pid, double ms);  // a run, shown after `ms`
+void record(Series& series, pid_t pid, double ms);
 // One line: the medians, the start also as a multiple of the yardstick's.
 void print(const char* what, const Series& series, const Series& yardstick);
 
@@ -48,8 +49,8 @@ struct XServer {
 XServer startXvfb(const std::vector<std::string>& options = {});
 void stopXvfb(XServer& server);
 
-// A program started on the server and its window, once that shows as much of
-// the picture as its size allows (0 when not within timeoutMs).
+// A program started on the server, once its window shows as much of the
+// picture as its size allows (window 0 when not within timeoutMs).
 struct Shown {
   pid_t pid = -1;
   ::Window window = 0;
@@ -58,8 +59,8 @@ struct Shown {
 Shown show(const XServer& server, const std::vector<std::string>& argv,
            const std::vector<std::string>& env, int timeoutMs);
 bool showsPicture(const XServer& server, const Shown& shown, int timeoutMs);
-// Asks it to close, as a window manager does, and waits for its end.
-void close(const XServer& server, const Shown& shown);
+// Asks it to close, as a window manager does, and reaps it.
+double close(const XServer& server, const Shown& shown);
 // Shows, records and closes a run; false when the picture did not show.
 bool timeRun(const XServer& server, const std::vector<std::string>& argv,
              const std::vector<std::string>& env, Series& series);

@@ -52,15 +52,15 @@ void measure(std::vector<Client> clients, int runs, const std::string& log) {
       const pid_t pid = spawn({client.path}, client.env, fd);
       close(fd);
       std::uint32_t stamp = 0;
-      for (const double deadline = nowMs() + 10000; nowMs() < deadline; sleepMs(2)) {
+      bool shown = false;
+      for (const double deadline = nowMs() + 10000; nowMs() < deadline && !shown; sleepMs(2)) {
         std::stringstream text;
         text << std::ifstream(log).rdbuf();
-        if (!pictureCommitted(text.str(), stamp)) continue;
-        record(client.series, pid, (stamp - started) / 1000.0);
-        break;
+        shown = pictureCommitted(text.str(), stamp);
       }
+      if (shown) record(client.series, pid, (stamp - started) / 1000.0);
       kill(pid, SIGTERM);
-      reap(pid, 5000);
+      if (const double peakMb = reap(pid, 5000); shown) client.series.peakMb.push_back(peakMb);
     }
   }
   for (const Client& client : clients)
@@ -100,15 +100,9 @@ int main(int argc, char** argv) {
   // Apart, as sway's user must own it; windows float at the size they choose.
   const std::string sway = mkdtemp(swayDir), swayRuntime = "XDG_RUNTIME_DIR=" + sway;
   std::ofstream(sway + "/config") << "xwayland disable\nfor_window [title=.*] floating enable\n";
-  std::vector<std::string> command = {"env",
-                                      "-i",
-                                      swayRuntime,
-                                      "WLR_BACKENDS=headless",
-                                      "WLR_LIBINPUT_NO_DEVICES=1",
-                                      "WLR_RENDERER=pixman",
-                                      "sway",
-                                      "-c",
-                                      sway + "/config"};
+  std::vector<std::string> command = {"env", "-i", swayRuntime, "WLR_BACKENDS=headless"};
+  command.insert(command.end(), {"WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"});
+  command.insert(command.end(), {"sway", "-c", sway + "/config"});
   const passwd* user = getpwnam("mandelbrot-test");
   if (getuid() == 0 && user != nullptr && chown(sway.c_str(), user->pw_uid, user->pw_gid) == 0 &&
       chmod((sway + "/config").c_str(), 0644) == 0)

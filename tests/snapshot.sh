@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # mandelbrot-snapshot writes the exact picture, replaces a file whole and
 # durably, honours the umask, refuses wrong usage with 2, and an unwritable
-# path with 1 and a message naming it, leaving nothing behind.
+# path with 1 and a line naming it and the cause, leaving nothing behind.
 #   snapshot.sh TOOL REFERENCE.png
 set -euo pipefail
 tool=$1 reference=$2
@@ -32,10 +32,12 @@ for arguments in "" "a.png b.png" "--bogus" "''"; do
 done
 [ "$(status "$tool" --help)" = 0 ] || fail "--help"
 
-for target in "$dir/missing/p.png" "$dir/folder.png"; do
-  mkdir -p "$dir/folder.png" && touch "$dir/folder.png/keep"
+mkdir "$dir/folder.png" && touch "$dir/folder.png/keep"
+for case in "missing/p.png:No such file or directory" "folder.png:Is a directory"; do
+  target=$dir/${case%%:*}
   [ "$(status "$tool" "$target")" = 1 ] || fail "$target: not 1"
-  [ "$(wc -l <"$dir/err")" = 1 ] && grep -qF "'$target'" "$dir/err" || fail "$target: message"
+  [ "$(cat "$dir/err")" = "mandelbrot-snapshot: cannot write '$target': ${case#*:}" ] ||
+    fail "$target: $(cat "$dir/err")"
 done
 [ -f "$dir/folder.png/keep" ] || fail "the folder in the way was touched"
 [ "$(ls "$dir")" = "$(printf 'err\nfolder.png\nold.png')" ] || fail "left behind: $(ls "$dir")"

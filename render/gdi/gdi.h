@@ -1,56 +1,113 @@
 #pragma once
 
-// The project's own stand-in for the few Win32 types and GDI drawing calls the
-// renderer uses, for systems without Win32. Names, types and results follow
-// Win32 so the renderer compiles unchanged against either.
+// The project's own stand-in for the few GDI drawing calls the renderer uses,
+// for systems without Win32. Names, types and results follow Win32 so the
+// renderer compiles unchanged against either.
 //
-// Windows here are drawing surfaces: a client-sized buffer of pixels (see
-// window_surface.h). A device context draws into one of them, clipped to its
-// client area; pens are small records in a fixed table, so creating and
-// deleting one allocates nothing.
+// A device context draws into a window's client area (window_surface.h),
+// clipped to it. Pens are small records in a fixed table, so creating and
+// deleting one allocates nothing. The calls the renderer makes for every
+// pixel are defined here, inline: six calls a pixel then cost less than the
+// arithmetic that chose the pixel's colour.
 
+#include <array>
 #include <cstdint>
 
-#define WINAPI
-#define CALLBACK
-
-using BOOL = int;
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
-using LONG = std::int32_t;
-using UINT = unsigned int;
-using COLORREF = DWORD;  // 0x00BBGGRR
-constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
-
-constexpr BOOL TRUE = 1;
-constexpr BOOL FALSE = 0;
-
-struct POINT {
-  LONG x;
-  LONG y;
-};
-using LPPOINT = POINT*;
-
-struct RECT {
-  LONG left;
-  LONG top;
-  LONG right;
-  LONG bottom;
-};
-
-using HANDLE = void*;
-using HGDIOBJ = void*;
-using HWND = struct HWND__*;
-using HDC = struct HDC__*;
-using HPEN = struct HPEN__*;
-
-constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
-  return COLORREF{r} | (COLORREF{g} << 8) | (COLORREF{b} << 16);
-}
+#include "render/gdi/window_surface.h"
+#include "render/gdi/win32_types.h"
 
 constexpr int PS_SOLID = 0;
 constexpr int DC_PEN = 19;
+
+// The tables behind the handles, shared by the calls below and gdi.cpp. Their
+// fields are of other types than a pixel's, so that the compiler knows that
+// setting a pixel leaves them alone.
+namespace gdi {
+
+// Handles are numbers, not addresses: a tag for the kind of object, its slot
+// in a fixed table and the slot's generation, which changes whenever the slot
+// is freed, so a stale handle matches nothing. Each table keeps the handle of
+// every object alive in it, which makes checking a handle one comparison.
+using Handle = std::uintptr_t;
+using Slot = std::ptrdiff_t;
+constexpr int kSlotBits = 10;
+constexpr Handle kPenTag = Handle{0xB} << 28;
+constexpr Handle kContextTag = Handle{0xD} << 28;
+constexpr Slot kPenSlots = 1 << kSlotBits;
+constexpr Slot kStockBlackPen = 0;
+constexpr Slot kStockDcPen = 1;  // draws in its context's colour
+
+constexpr Handle handleBits(Handle tag, Slot slot, std::uint16_t generation) {
+  return tag | Handle{generation} << kSlotBits | static_cast<Handle>(slot);
+}
+
+constexpr Slot slotBits(Handle handle) {
+  return static_cast<Slot>(handle & (kPenSlots - 1));
+}
+
+struct Pen {
+  Handle handle;  // 0 while the slot is free
+  Pixel pixel;
+  std::int16_t selections;  // contexts holding the pen; not counted for stock pens
+  std::uint16_t generation;
+};
+
+struct Context {
+  Handle handle;  // 0 while the context is free
+  std::uint16_t generation;
+  HWND window;
+  Handle pen;
+  Pixel dcPen;        // the colour of DC_PEN here
+  std::int64_t x, y;  // the current position
+};
+
+// Free pen slots wait in a ring, and the one freed longest ago is taken first:
+// a stale handle stays refused as long as it can be, and creating a pen never
+// waits on the memory that deleting the last one just wrote.
+extern Pen pens[kPenSlots];
+extern std::array<std::uint16_t, kPenSlots> freePens;
+extern std::uint64_t pensTaken, pensFreed;  // counts of what left and entered the ring
+extern Context contexts[8];
+
+// The slot a handle names in a table of 2^n slots, or -1 if the handle is not
+// that of a live object there.
+template <typename Record, Slot n>
+Slot slotOf(const void* handle, const Record (&table)[n]) {
+  static_assert((n & (n - 1)) == 0 && n <= kPenSlots);
+  const auto bits = reinterpret_cast<Handle>(handle);
+  const auto slot = static_cast<Slot>(bits & (n - 1));
+  return table[slot].handle == bits ? slot : -1;
+}
+
+inline Context* contextOf(void* dc) {
+  const Slot slot = slotOf(dc, contexts);
+  return slot < 0 ? nullptr : &contexts[slot];
+}
+
+// Counts a context taking up (+1) or letting go of (-1) a pen.
+inline void countSelection(Handle pen, std::int16_t change) {
+  if (slotBits(pen) > kStockDcPen) pens[slotBits(pen)].selections += change;
+}
+
+// Sets the stored pixel (x, y) of the window, if there is one, and marks it
+// changed if it was not already that colour.
+inline void setPixel(HWND window, std::int64_t x, std::int64_t y, Pixel pixel) {
+  const auto width = static_cast<std::uint64_t>(window->storedWidth);
+  if (static_cast<std::uint64_t>(x) >= width ||
+      static_cast<std::uint64_t>(y) >= static_cast<std::uint64_t>(window->storedHeight)) {
+    return;
+  }
+  Pixel& target = window->pixels[static_cast<std::uint64_t>(y) * width + x];
+  if (target == pixel) return;
+  target = pixel;
+  markChanged(window, static_cast<LONG>(x), static_cast<LONG>(y));
+}
+
+// Sets the pixels of the line from (x0, y0) to (x1, y1), end point left out.
+void drawLine(HWND window, Pixel pixel, std::int64_t x0, std::int64_t y0, std::int64_t x1,
+              std::int64_t y1);
+
+}  // namespace gdi
 
 // A context for the client area of hwnd, clipped to it, with the stock black
 // pen selected and the current position at (0, 0). NULL when hwnd is not a
@@ -63,29 +120,97 @@ int ReleaseDC(HWND hwnd, HDC dc);
 
 // A solid pen one pixel wide (a width of 0 means the same). NULL for other
 // styles or widths, or when the pen table is full.
-HPEN CreatePen(int style, int width, COLORREF color);
+inline HPEN CreatePen(int style, int width, COLORREF color) {
+  using namespace gdi;
+  if (style != PS_SOLID || static_cast<unsigned>(width) > 1 || pensTaken == pensFreed) {
+    return nullptr;
+  }
+  const Slot slot = freePens[pensTaken++ % kPenSlots];
+  Pen& pen = pens[slot];
+  pen.handle = handleBits(kPenTag, slot, pen.generation);
+  pen.pixel = pixelOf(color);
+  return reinterpret_cast<HPEN>(pen.handle);
+}
 
 // Makes the pen current in dc and returns the one it replaces; NULL when either
 // handle is not valid.
-HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+inline HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+  using namespace gdi;
+  Context* context = contextOf(dc);
+  const Slot slot = slotOf(object, pens);
+  if (context == nullptr || slot < 0) return nullptr;
+  const Handle previous = context->pen;
+  context->pen = reinterpret_cast<Handle>(object);
+  countSelection(context->pen, 1);
+  countSelection(previous, -1);
+  return reinterpret_cast<HGDIOBJ>(previous);
+}
 
 // Moves the current position; the previous one goes to *previous unless it is
 // NULL.
-BOOL MoveToEx(HDC dc, int x, int y, LPPOINT previous);
+inline BOOL MoveToEx(HDC dc, int x, int y, LPPOINT previous) {
+  gdi::Context* context = gdi::contextOf(dc);
+  if (context == nullptr) return FALSE;
+  if (previous != nullptr)
+    *previous = {static_cast<LONG>(context->x), static_cast<LONG>(context->y)};
+  context->x = x;
+  context->y = y;
+  return TRUE;
+}
 
 // Draws from the current position to (x, y), leaving out the end point, in the
 // current pen and clipped to the client area; (x, y) becomes the current
-// position.
-BOOL LineTo(HDC dc, int x, int y);
+// position. With n the longer of the two distances, pixel i (0 <= i < n) lies
+// i * d / n from the start along each axis, d being the distance along it,
+// rounded to the nearest pixel, halves away from the start.
+inline BOOL LineTo(HDC dc, int x, int y) {
+  using namespace gdi;
+  Context* context = contextOf(dc);
+  if (context == nullptr) return FALSE;
+  const Slot pen = slotBits(context->pen);
+  const Pixel pixel = pen == kStockDcPen ? context->dcPen : pens[pen].pixel;
+  const std::int64_t x0 = context->x, y0 = context->y;
+  const auto dx = static_cast<std::uint64_t>(x - x0 + 1),
+             dy = static_cast<std::uint64_t>(y - y0 + 1);
+  if (dx <= 2 && dy <= 2) {
+    // A line at most one step long sets its start pixel alone, or none: this
+    // is how single pixels are set, so it skips the walk.
+    if (dx != 1 || dy != 1) setPixel(context->window, x0, y0, pixel);
+  } else {
+    drawLine(context->window, pixel, x0, y0, x, y);
+  }
+  context->x = x;
+  context->y = y;
+  return TRUE;
+}
 
 // The stock objects; only DC_PEN, the pen of each context's own colour,
 // exists here. NULL for any other.
-HGDIOBJ GetStockObject(int object);
+inline HGDIOBJ GetStockObject(int object) {
+  return object == DC_PEN ? reinterpret_cast<HGDIOBJ>(gdi::pens[gdi::kStockDcPen].handle) : nullptr;
+}
 
 // Sets the colour DC_PEN draws in within dc (black in a new context) and
 // returns the previous one; CLR_INVALID when dc is not a context.
-COLORREF SetDCPenColor(HDC dc, COLORREF color);
+inline COLORREF SetDCPenColor(HDC dc, COLORREF color) {
+  gdi::Context* context = gdi::contextOf(dc);
+  if (context == nullptr) return CLR_INVALID;
+  const COLORREF previous = colorOf(context->dcPen);
+  context->dcPen = pixelOf(color);
+  return previous;
+}
 
 // Releases a pen. As in GDI, FALSE for a pen still selected into a context and
 // for a handle that is not a live object; stock objects are left alone.
-BOOL DeleteObject(HGDIOBJ object);
+inline BOOL DeleteObject(HGDIOBJ object) {
+  using namespace gdi;
+  const Slot slot = slotOf(object, pens);
+  if (slot < 0) return FALSE;
+  if (slot <= kStockDcPen) return TRUE;
+  Pen& pen = pens[slot];
+  if (pen.selections > 0) return FALSE;
+  pen.handle = 0;
+  ++pen.generation;
+  freePens[pensFreed++ % kPenSlots] = static_cast<std::uint16_t>(slot);
+  return TRUE;
+}

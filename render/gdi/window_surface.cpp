@@ -38,17 +38,11 @@ COLORREF clientPixel(const HWND__& window, int x, int y) {
 }
 
 void addDamage(HWND window, const RECT& area) {
-  RECT& d = window->damage;
-  if (area.left < area.right && area.top < area.bottom) {
-    d = d.left >= d.right || d.top >= d.bottom
-            ? area
-            : RECT{std::min(d.left, area.left), std::min(d.top, area.top),
-                   std::max(d.right, area.right), std::max(d.bottom, area.bottom)};
-  }
-  d = {std::max(d.left, LONG{0}), std::max(d.top, LONG{0}),
-       std::min(d.right, LONG{window->storedWidth}),
-       std::min(d.bottom, LONG{window->storedHeight})};
-  if (d.left >= d.right || d.top >= d.bottom) d = {0, 0, 0, 0};
+  const RECT d = unionOf(window->damage, area);
+  window->damage = {std::max(d.left, LONG{0}), std::max(d.top, LONG{0}),
+                    std::min(d.right, LONG{window->storedWidth}),
+                    std::min(d.bottom, LONG{window->storedHeight})};
+  if (isEmpty(window->damage)) window->damage = {0, 0, 0, 0};
 }
 
 RECT takeDamage(HWND window) {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/gdi/gdi.h"
+#include "render/gdi/win32_types.h"
 
 // One pixel as 0x00RRGGBB, the layout of 24-bit true-colour X images and of
 // Windows' 32-bit device-independent bitmaps.
@@ -63,16 +63,21 @@ void addDamage(HWND window, const RECT& area);
 // The damage clipped to the stored pixels, which it leaves empty.
 RECT takeDamage(HWND window);
 
+// Whether r covers no pixel.
+constexpr bool isEmpty(const RECT& r) {
+  return r.left >= r.right || r.top >= r.bottom;
+}
+
+// The smallest rectangle covering both; an empty one adds nothing.
+constexpr RECT unionOf(const RECT& a, const RECT& b) {
+  if (isEmpty(a)) return b;
+  if (isEmpty(b)) return a;
+  return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+          a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
 // Marks the stored pixel (x, y) changed. Inline, as the drawing calls do it
 // for every pixel whose value they change.
 inline void markChanged(HWND window, LONG x, LONG y) {
-  RECT& d = window->damage;
-  if (d.left >= d.right) {
-    d = {x, y, x + 1, y + 1};
-    return;
-  }
-  if (x < d.left) d.left = x;
-  if (x >= d.right) d.right = x + 1;
-  if (y < d.top) d.top = y;
-  if (y >= d.bottom) d.bottom = y + 1;
+  window->damage = unionOf(window->damage, {x, y, x + 1, y + 1});
 }

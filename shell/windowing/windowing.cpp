@@ -4,7 +4,6 @@
 #include "shell/windowing/windowing.h"
 
 #include <algorithm>
-#include <cctype>
 #include <deque>
 #include <list>
 #include <string>
@@ -28,7 +27,6 @@ struct Window {
   WNDPROC procedure;
   RECT invalid = {0, 0, 0, 0};  // the part of the client area to be painted
   bool visible = false;
-  bool destroying = false;
 };
 
 std::list<WindowClass> classes;
@@ -42,22 +40,10 @@ HICON__ applicationIcon;
 HICON__ arrowCursor;
 
 constexpr UINT_PTR kStockResource = 32512;
-constexpr int kDefaultWidth = 640, kDefaultHeight = 480;
-
-bool isEmpty(const RECT& r) {
-  return r.left >= r.right || r.top >= r.bottom;
-}
-
-bool sameName(const std::string& a, const char* b) {
-  // Class names compare without regard to case, as on Windows.
-  return std::equal(
-      a.begin(), a.end(), b, b + std::char_traits<char>::length(b),
-      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
 
 const WindowClass* findClass(const char* name) {
   for (const WindowClass& c : classes) {
-    if (sameName(c.name, name)) return &c;
+    if (c.name == name) return &c;
   }
   return nullptr;
 }
@@ -70,19 +56,11 @@ Window* findWindow(HWND hwnd) {
 }
 
 // A class brush that is a small number names a system colour, as its index
-// plus one; these are the classic Windows defaults.
+// plus one: 1 names colour 0, the scroll-bar grey, which is the program's.
+// Any other brush here gives white.
 COLORREF backgroundOf(HBRUSH brush) {
-  static constexpr COLORREF kSystemColors[] = {
-      RGB(200, 200, 200),  // COLOR_SCROLLBAR
-      RGB(0, 0, 0),        // COLOR_BACKGROUND
-      RGB(153, 180, 209),  // COLOR_ACTIVECAPTION
-      RGB(191, 205, 219),  // COLOR_INACTIVECAPTION
-      RGB(240, 240, 240),  // COLOR_MENU
-      RGB(255, 255, 255),  // COLOR_WINDOW
-  };
-  const auto value = reinterpret_cast<UINT_PTR>(brush);
-  if (value >= 1 && value <= std::size(kSystemColors)) return kSystemColors[value - 1];
-  return RGB(255, 255, 255);
+  const bool scrollBar = reinterpret_cast<UINT_PTR>(brush) == 1;
+  return scrollBar ? RGB(200, 200, 200) : RGB(255, 255, 255);
 }
 
 BOOL fail(const char* reason) {
@@ -125,8 +103,6 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, int, int
     fail("no window class of that name");
     return nullptr;
   }
-  if (width == CW_USEDEFAULT) width = kDefaultWidth;
-  if (height == CW_USEDEFAULT) height = kDefaultHeight;
   Window& window = windows.emplace_back(
       Window{makeOffscreenWindow(width, height, windowClass->background), windowClass->procedure});
   std::string error;
@@ -140,13 +116,16 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, int, int
   return &window.surface;
 }
 
-BOOL ShowWindow(HWND hwnd, int cmdShow) {
+BOOL ShowWindow(HWND hwnd, int) {
   Window* window = findWindow(hwnd);
-  if (window == nullptr) return FALSE;
-  const bool wasVisible = window->visible;
-  window->visible = cmdShow != SW_HIDE;
-  if (window->visible && !wasVisible) backend->showWindow(hwnd);
-  return wasVisible;
+  if (window == nullptr || window->visible) return window != nullptr;
+  window->visible = true;
+  backend->showWindow(hwnd);
+  // As on Windows, a window that is shown needs painting at once: the first
+  // paint comes as soon as the queue is empty, without waiting for the window
+  // system to expose the window.
+  window->invalid = {0, 0, hwnd->width, hwnd->height};
+  return FALSE;
 }
 
 namespace {
@@ -156,11 +135,8 @@ namespace {
 BOOL takeDown(HWND hwnd, bool withBackend) {
   Window* window = findWindow(hwnd);
   if (window == nullptr) return fail("not a window");
-  if (window->destroying) return TRUE;
-  window->destroying = true;
   window->procedure(hwnd, WM_DESTROY, 0, 0);
   if (withBackend) backend->destroyWindow(hwnd);
-  std::erase_if(posted, [hwnd](const MSG& m) { return m.hwnd == hwnd; });
   windows.remove_if([window](const Window& w) { return &w == window; });
   return TRUE;
 }
@@ -221,15 +197,8 @@ void PostQuitMessage(int exitCode) {
 
 BOOL ValidateRect(HWND hwnd, const RECT* rect) {
   Window* window = findWindow(hwnd);
-  if (window == nullptr) return fail("not a window");
-  const RECT& invalid = window->invalid;
-  // Only a rectangle that covers all that is invalid validates anything: the
-  // invalid area is kept as one bounding box, and painting a part twice is
-  // better than not at all.
-  if (rect == nullptr || (rect->left <= invalid.left && rect->top <= invalid.top &&
-                          rect->right >= invalid.right && rect->bottom >= invalid.bottom)) {
-    window->invalid = {0, 0, 0, 0};
-  }
+  if (window == nullptr || rect != nullptr) return fail("not a window, or a part of one");
+  window->invalid = {0, 0, 0, 0};
   return TRUE;
 }
 
@@ -252,13 +221,7 @@ void windowExposed(HWND hwnd, const RECT& area) {
   if (window == nullptr) return;
   const RECT clipped = {std::max(area.left, 0), std::max(area.top, 0),
                         std::min(area.right, hwnd->width), std::min(area.bottom, hwnd->height)};
-  if (isEmpty(clipped)) return;
-  RECT& invalid = window->invalid;
-  invalid =
-      isEmpty(invalid)
-          ? clipped
-          : RECT{std::min(invalid.left, clipped.left), std::min(invalid.top, clipped.top),
-                 std::max(invalid.right, clipped.right), std::max(invalid.bottom, clipped.bottom)};
+  window->invalid = unionOf(window->invalid, clipped);
 }
 
 void windowResized(HWND hwnd, int clientWidth, int clientHeight) {

@@ -61,7 +61,6 @@ constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 #define HWND_DESKTOP (static_cast<HWND>(nullptr))
 
-constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWDEFAULT = 10;
 
 // Resource names given by number, as Win32 spells them.
@@ -70,22 +69,22 @@ constexpr int SW_SHOWDEFAULT = 10;
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 
 // A class brush may name a system colour, as its index plus one.
-constexpr int COLOR_SCROLLBAR = 0;
 constexpr int COLOR_BACKGROUND = 1;
 
 // Registers a window class. Returns 0 when the record is malformed, has no
-// procedure or name, or the name is taken.
+// procedure or name, or the name is taken (names compare case-sensitively).
 ATOM RegisterClassExA(const WNDCLASSEXA* wc);
 
 // Creates a top-level window of a registered class whose outer size is
-// width x height, at the system's default position when x or y is
-// CW_USEDEFAULT. NULL on failure; GetLastErrorText() then says why.
+// width x height, at the system's default position (x and y are taken to be
+// CW_USEDEFAULT). NULL on failure; GetLastErrorText() then says why.
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 
-// Shows (any state but SW_HIDE) or hides the window; returns whether it was
-// visible before.
+// Shows the window, whatever the show state (nothing here hides a window), and
+// makes all of its client area invalid, so that it is painted straight away.
+// Returns whether it was visible before.
 BOOL ShowWindow(HWND hwnd, int cmdShow);
 
 // Sends WM_DESTROY to the window's procedure, then takes the window down.
@@ -109,8 +108,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 void PostQuitMessage(int exitCode);
 
-// Marks the whole client area valid (rect NULL), or the part of it that rect
-// covers when that is all of what is invalid.
+// Marks the whole client area valid. Only rect NULL is supported: FALSE for
+// any other.
 BOOL ValidateRect(HWND hwnd, const RECT* rect);
 
 // The stock icon and cursor; only IDI_APPLICATION and IDC_ARROW exist.
