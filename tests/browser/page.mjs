@@ -51,7 +51,7 @@ await checkPicture('1 after 1.5', 1);
 const mine = kind === 'firefox' ? `-parentPid ${browser.process().pid} ` : dir;
 const read = (file) => { try { return readFileSync(file, 'utf8'); } catch { return ''; } };
 const cpuTime = () => readdirSync('/proc').reduce((sum, pid) => {
-  const cmd = read(`/proc/${pid}/cmdline`);
+  const cmd = read(`/proc/${pid}/cmdline`).replaceAll('\0', ' ');
   if (!cmd.includes(mine) || !/type=renderer|-isForBrowser/.test(cmd)) return sum;
   const fields = read(`/proc/${pid}/stat`).split(') ').pop().split(' ');
   return sum + (Number(fields[11]) + Number(fields[12]) || 0);
