@@ -4,7 +4,7 @@
 //   node bench/browser_bench.mjs chromium|firefox PAGE PICTURE_PNG [RUNS]
 // Uses the puppeteer-core that tests/browser installs (npm ci there).
 import {createRequire} from 'node:module';
-import {mkdtempSync, readFileSync, writeFileSync} from 'node:fs';
+import {mkdtempSync, readFileSync, rmSync, writeFileSync} from 'node:fs';
 import {tmpdir} from 'node:os';
 import {resolve} from 'node:path';
 import {pathToFileURL} from 'node:url';
@@ -62,3 +62,4 @@ await browser.close();
 const kb = (file) => (gzipSync(readFileSync(file), {level: 9}).length / 1024).toFixed(1);
 console.log(`${kind}: the page ${median(page).toFixed(0)} ms, ${kb(html)} KB gzipped; ` +
             `the minimal page ${median(reference).toFixed(0)} ms, ${kb(minimal)} KB gzipped`);
+rmSync(dir, {recursive: true, force: true});

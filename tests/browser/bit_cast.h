@@ -1,7 +1,6 @@
 #pragma once
 // Emscripten 3.1.6's C++ library predates std::bit_cast; its compiler has the
 // builtin.
-#include <bit>
 namespace std {
 template <class To, class From>
 constexpr To bit_cast(const From& from) noexcept {

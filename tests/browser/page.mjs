@@ -1,7 +1,7 @@
 // The page in a headless browser: node page.mjs chromium|firefox PAGE PNG.
 // Exits with 77 where the browser or puppeteer-core is missing.
 import {spawnSync} from 'node:child_process';
-import {existsSync, mkdtempSync, readdirSync, readFileSync} from 'node:fs';
+import {existsSync, mkdtempSync, readdirSync, readFileSync, rmSync} from 'node:fs';
 import {tmpdir} from 'node:os';
 
 const [kind, html, reference] = process.argv.slice(2);
@@ -68,4 +68,5 @@ await bare.evaluateOnNewDocument(() => delete globalThis.WebAssembly);
 await bare.goto(`file://${html}`);
 await bare.waitForFunction(() => !document.getElementById('message').hidden, {timeout: 60000});
 await browser.close();
+rmSync(dir, {recursive: true, force: true});
 console.log(`${kind}: idle ${ticks} ticks in 5 s`);
