@@ -25,3 +25,4 @@ void escapeSse2(std::uint8_t limit, std::uint8_t* map);
 void escapeAvx2(std::uint8_t limit, std::uint8_t* map);
 void escapeAvx512(std::uint8_t limit, std::uint8_t* map);
 void escapeNeon(std::uint8_t limit, std::uint8_t* map);
+void escapeSimd128(std::uint8_t limit, std::uint8_t* map);

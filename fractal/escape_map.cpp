@@ -5,7 +5,10 @@
 #include "fractal/escape_kernels.h"
 
 const EscapeKernel& bestEscapeKernel() {
-  static const EscapeKernel& best = *std::ranges::find_if(escapeKernels(), &EscapeKernel::usable);
+  // Not std::ranges: emscripten's library lacks it.
+  static const EscapeKernel& best =
+      *std::find_if(escapeKernels().begin(), escapeKernels().end(),
+                    [](const EscapeKernel& kernel) { return kernel.usable; });
   return best;
 }
 

@@ -97,6 +97,8 @@ TEST(EscapeKernels, EachNameRunsItsOwnKernel) {
   own.insert({{"sse2", escapeSse2}});
 #elif defined(__aarch64__) || defined(_M_ARM64)
   own.insert({{"neon", escapeNeon}});
+#elif defined(__wasm__)
+  own.insert({{"simd128", escapeSimd128}});
 #endif
   ASSERT_EQ(escapeKernels().size(), own.size());
   for (const EscapeKernel& kernel : escapeKernels())

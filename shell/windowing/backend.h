@@ -2,8 +2,9 @@
 
 // What the windowing layer needs from the window system beneath it: one table
 // of calls per system, each filled by its backend (x11_backend.cpp,
-// wayland_backend.cpp) and a fake in the tests. The start-up tries them in
-// turn (backend_choice.cpp) and keeps the first that connects. The backend
+// wayland_backend.cpp, browser_backend.cpp) and a fake in the tests. The
+// start-up tries them in turn (backend_choice.cpp; a web page has only its
+// own, browser_choice.cpp) and keeps the first that connects. The backend
 // reports what happens to its windows through the calls at the end, which are
 // the layer's.
 
@@ -37,6 +38,7 @@ struct Backend {
 
 extern const Backend x11Backend;
 extern const Backend waylandBackend;
+extern const Backend browserBackend;
 
 // The backend every later call of the layer goes to; set once, before the
 // first window is created.
