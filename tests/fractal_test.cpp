@@ -12,11 +12,6 @@
 #include "fractal/escape_test.h"
 #include "tests/reference_picture.h"
 
-// Messages show a kernel by its name.
-void PrintTo(const EscapeKernel& kernel, std::ostream* out) {
-  *out << kernel.name;
-}
-
 namespace {
 
 TEST(EscapeTest, TheLimitBoundsTheIterations) {
