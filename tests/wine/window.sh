@@ -9,7 +9,7 @@ exe=$1
 export TIME_SCALE=$((${TIME_SCALE:-1} * 2))
 # shellcheck source-path=SCRIPTDIR/.. source=x11/common.sh
 . "$(dirname "$0")/../x11/common.sh" wine "$2" none
-require wineboot wineserver
+require wine wineboot wineserver
 # Nothing here needs .NET or HTML, so Wine must not offer to install them.
 export WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Wine ends first, while its X server is still there to say goodbye to.
