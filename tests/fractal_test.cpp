@@ -1,6 +1,6 @@
-#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include <map>
 #include <string>
@@ -50,9 +50,11 @@ TEST(EscapeTest, WholeGridAgreesWithTheKnownFiguresAndTheReference) {
 // The lanes compare the squared modulus with a threshold instead of rounding
 // its root to float: the same answer for millions of doubles either side.
 TEST(EscapeMap, TheThresholdDecidesAsTheRootDoes) {
-  const auto bits = std::bit_cast<std::uint64_t>(kEscapeThreshold);
+  std::uint64_t bits;
+  std::memcpy(&bits, &kEscapeThreshold, sizeof bits);
   for (std::uint64_t b = bits - 2'000'000; b <= bits + 2'000'000; ++b) {
-    const double q = std::bit_cast<double>(b);
+    double q;
+    std::memcpy(&q, &b, sizeof q);
     ASSERT_EQ(static_cast<float>(std::sqrt(q)) > 2.0f, q > kEscapeThreshold) << std::hexfloat << q;
   }
   for (const double q : {0.0, -1.0, HUGE_VAL, double{NAN}})
