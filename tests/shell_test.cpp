@@ -103,11 +103,6 @@ TEST(Windowing, PaintsOnShowAndWhileInvalidPostedMessagesFirstQuitBeforePaint) {
   fake.failure.clear();
 }
 
-int runWinMain() {
-  char commandLine[] = "ignored arguments";
-  return WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
-}
-
 // Shown, the window is painted with nothing exposed yet; then once per
 // exposure, even one during a paint.
 TEST(Shell, PaintsWhenShownAndPerExposureAndExitsWithZeroWhenClosed) {
@@ -120,7 +115,8 @@ TEST(Shell, PaintsWhenShownAndPerExposureAndExitsWithZeroWhenClosed) {
       fake.events.push_back([hwnd] { windowCloseRequested(hwnd); });
     }
   };
-  EXPECT_EQ(runWinMain(), 0);
+  char commandLine[] = "ignored arguments";
+  EXPECT_EQ(WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT), 0);
   EXPECT_TRUE(fake.className == "WindowsApp" && fake.caption == "Mandelbrot's Set");
   EXPECT_TRUE(fake.shown && fake.stockIcon);
   EXPECT_TRUE(fake.presents == 2 && exact == 2 && fake.destroyed == 1);

@@ -3,11 +3,9 @@
 # durably, honours the umask, refuses wrong usage with 2, and an unwritable
 # path with 1 and a line naming it and the cause, leaving nothing behind.
 #   snapshot.sh TOOL REFERENCE.png
-set -euo pipefail
-tool=$1 reference=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source-path=SCRIPTDIR source=common.sh
+. "$(dirname "$0")/common.sh"
+tool=$1 reference=$2 dir=$scratch
 status() { "$@" 2>"$dir/err" >/dev/null && echo 0 || echo $?; }
 
 echo "not a picture" >"$dir/old.png"

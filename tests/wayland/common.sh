@@ -19,3 +19,11 @@ export LSAN_OPTIONS=suppressions=$(dirname "$0")/third_party_leaks.supp:print_su
 said() { grep -v '^\[' "$dir/log" >"$dir/err"; test -s "$dir/err"; }
 exited() { [[ "$(awk '{print $3}' "/proc/$app/stat" 2>/dev/null)" =~ ^Z?$ ]]; }
 protocol() { awk "$@" -f "$(dirname "$0")/protocol.awk" "$dir/log"; }
+# ends_with STATUS CASE [PATTERN]: the program ends with STATUS, and given
+# PATTERN, having said one line, its own, matching it.
+ends_with() {
+  wait $app
+  local status=$?
+  [ $status -eq "$1" ] && { [ $# -lt 3 ] || [ "$(grep -vc "^mandelbrot: $3" "$dir/err")$(wc -l <"$dir/err")" = 01 ]; } ||
+    fail "$2: exit $status, said: $(cat "$dir/err")"
+}

@@ -9,13 +9,9 @@
 # Usage: sway.sh PROGRAM PICTURE [CSD]
 program=$1 picture=$2 csd=${3:-}
 type -P sway swaymsg grim jq convert compare >/dev/null || { echo "SKIP: a tool is missing"; exit 77; }
-as=()
-if [ "$(id -u)" -eq 0 ]; then
-  id -u mandelbrot-test >/dev/null 2>&1 || { echo "SKIP: no user mandelbrot-test"; exit 77; }
-  as=(runuser -u mandelbrot-test --)
-fi
+as=() && [ "$(id -u)" != 0 ] || as=(runuser -u mandelbrot-test --)
 . "$(dirname "$0")/common.sh"
-[ ${#as[@]} -eq 0 ] || chown mandelbrot-test "$dir"
+[ ${#as[@]} = 0 ] || chown mandelbrot-test "$dir" 2>/dev/null || { echo "SKIP: no user mandelbrot-test"; exit 77; }
 printf 'xwayland disable\n%s\n' "${csd:+for_window [app_id=\"mandelbrot\"] border csd}" >"$dir/config"
 chmod 644 "$dir/config"
 setsid "${as[@]}" env -i XDG_RUNTIME_DIR="$dir" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
@@ -94,8 +90,6 @@ fi
 # Closed by the compositor: exit 0.
 swaymsg -q "[pid=$app] kill" || fail "no kill"
 until_within 5 exited || fail "still running 5 s after the window was closed"
-wait $app
-status=$?
-app=''
-[ $status -eq 0 ] || fail "exit $status after the window was closed: $(said; cat "$dir/err")"
+said
+ends_with 0 "closed"
 echo "PASS"

@@ -2,21 +2,16 @@
 # Sourced by the X11 tests: a private Xvfb, the program on it, and waiting on
 # conditions with deadlines. Arguments: the program, the reference picture
 # and x_probe.
-set -euo pipefail
+# shellcheck source-path=SCRIPTDIR/.. source=common.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 readonly program=$1 picture=$2 x_probe=$3
 shift 3
-# Without a tool the test proves nothing either way: skipped.
-require() { for tool; do command -v "$tool" >/dev/null || { echo "skip: no $tool"; exit 77; }; done; }
 require Xvfb xdotool xprop xwininfo import compare convert strace
-
-scratch=$(mktemp -d)
 pids=()
 trap 'kill -9 "${pids[@]}" 2>/dev/null; rm -rf "$scratch"' EXIT
 # X11 only, even inside a Wayland session.
 unset WAYLAND_DISPLAY MANDELBROT_BACKEND
 export XDG_RUNTIME_DIR=$scratch
-
-. "$(dirname "${BASH_SOURCE[0]}")/../waits.sh"
 
 # bounded SECONDS COMMAND...: the command, which waits on its own (xdotool
 # --sync, import), ended when it takes longer.
