@@ -25,7 +25,7 @@ TEST(EscapeTest, TheLimitBoundsTheIterations) {
 // The whole grid pins down every rounding point: carrying the iteration in
 // single precision, or dropping a rounding, moves these figures.
 TEST(EscapeTest, WholeGridAgreesWithTheKnownFiguresAndTheReference) {
-  int members = 0, histogram[100] = {};
+  int members = 0;
   long long stepSum = 0;
   for (int y = 0; y < kGridSize; ++y) {
     for (int x = 0; x < kGridSize; ++x) {
@@ -33,7 +33,7 @@ TEST(EscapeTest, WholeGridAgreesWithTheKnownFiguresAndTheReference) {
       const bool member = isMandelbrot(x, y, 100, &steps) == 1;
       ASSERT_TRUE(member || (steps >= 0 && steps < 100));
       members += member;
-      if (!member) stepSum += steps, ++histogram[steps];
+      if (!member) stepSum += steps;
       // The reference's grey is floor(255 (100 - steps) / 100), one per step.
       const auto grey = static_cast<int>(referencePixels()[y * kGridSize + x] & 0xFF);
       ASSERT_EQ(grey, member ? 0 : 255 * (100 - steps) / 100) << x << "," << y;
@@ -41,10 +41,6 @@ TEST(EscapeTest, WholeGridAgreesWithTheKnownFiguresAndTheReference) {
   }
   EXPECT_EQ(members, 31621);
   EXPECT_EQ(stepSum, 609310);
-  const int expected[] = {72846, 106344, 43093, 17699, 9836};
-  for (int steps = 0; steps < 5; ++steps)
-    EXPECT_EQ(histogram[steps], expected[steps]) << steps;
-  EXPECT_EQ(histogram[99], 10);
 }
 
 // The lanes compare the squared modulus with a threshold instead of rounding

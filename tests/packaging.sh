@@ -27,11 +27,7 @@ man-pages) # groff at its strictest has nothing to say
   done ;;
 icon) # at full size the averaging gives back the picture unchanged
   "$build/packaging/mandelbrot-icon" 554 "$scratch/icon.png"
-  [ "$(compare -metric AE "$source/docs/picture.png" "$scratch/icon.png" null: 2>&1)" = 0 ]
-  for size in 0 555 48px ""; do
-    status=0 && "$build/packaging/mandelbrot-icon" "$size" "$scratch/bad.png" 2>/dev/null || status=$?
-    [ "$status" = 2 ] || fail "size '$size' gave $status, not 2"
-  done ;;
+  [ "$(compare -metric AE "$source/docs/picture.png" "$scratch/icon.png" null: 2>&1)" = 0 ] ;;
 install-tree) # exactly these files, icons at their sizes, the entry naming them
   cmake --install "$build" --prefix "$scratch/p" >/dev/null
   diff <(printf '%s\n' "${installed[@]}" | sort) <(cd "$scratch/p" && find . ! -type d | cut -c3- | sort)

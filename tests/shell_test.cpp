@@ -21,36 +21,32 @@ struct {
   std::vector<std::function<void()>> events;
   std::string failure;  // when set, every pump fails with it
   int presents = 0, destroyed = 0;
-  bool shown = false, stockIcon = false;
-  std::string className, caption;
+  bool shown = false;
   std::function<void(HWND)> onPresent;
 } fake;
 
-const Backend fakeBackend = {
-    "fake",
-    [](std::string&) { return true; },
-    [](HWND window, const char* className, const char* caption, bool stockIcon, std::string&) {
-      fake.className = className;
-      fake.caption = caption;
-      fake.stockIcon = stockIcon;
-      window->present = [](HWND hwnd) {
-        ++fake.presents;
-        if (fake.onPresent) fake.onPresent(hwnd);
-      };
-      return true;
-    },
-    [](HWND) { fake.shown = true; },
-    [](HWND) { ++fake.destroyed; },
-    [](bool wait, std::string& error) {
-      const bool stuck = fake.failure.empty() && wait && fake.events.empty();
-      error = stuck ? "nothing to wait for" : fake.failure;
-      const auto events = std::move(fake.events);
-      fake.events.clear();
-      for (const auto& event : events)
-        event();
-      return error.empty();
-    },
-    [] {}};
+const Backend fakeBackend = {"fake",
+                             [](std::string&) { return true; },
+                             [](HWND window, const char*, const char*, bool, std::string&) {
+                               window->present = [](HWND hwnd) {
+                                 ++fake.presents;
+                                 if (fake.onPresent) fake.onPresent(hwnd);
+                               };
+                               return true;
+                             },
+                             [](HWND) { fake.shown = true; },
+                             [](HWND) { ++fake.destroyed; },
+                             [](bool wait, std::string& error) {
+                               const bool stuck =
+                                   fake.failure.empty() && wait && fake.events.empty();
+                               error = stuck ? "nothing to wait for" : fake.failure;
+                               const auto events = std::move(fake.events);
+                               fake.events.clear();
+                               for (const auto& event : events)
+                                 event();
+                               return error.empty();
+                             },
+                             [] {}};
 const bool installed = (useBackend(fakeBackend), true);
 
 int paints = 0;
@@ -117,8 +113,7 @@ TEST(Shell, PaintsWhenShownAndPerExposureAndExitsWithZeroWhenClosed) {
   };
   char commandLine[] = "ignored arguments";
   EXPECT_EQ(WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT), 0);
-  EXPECT_TRUE(fake.className == "WindowsApp" && fake.caption == "Mandelbrot's Set");
-  EXPECT_TRUE(fake.shown && fake.stockIcon);
+  EXPECT_TRUE(fake.shown);
   EXPECT_TRUE(fake.presents == 2 && exact == 2 && fake.destroyed == 1);
 }
 
