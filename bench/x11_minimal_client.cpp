@@ -32,13 +32,9 @@ int main(int argc, char** argv) {
   XMapWindow(display, window);
   XImage* image = XCreateImage(display, DefaultVisual(display, screen), 24, ZPixmap, 0,
                                reinterpret_cast<char*>(picture.data()), kSize, kSize, 32, 0);
-  for (XEvent event = {};
-       event.type != ClientMessage || static_cast<Atom>(event.xclient.data.l[0]) != deleteWindow;) {
+  for (XEvent event = {}; event.type != ClientMessage;) {
     XNextEvent(display, &event);
-    if (event.type == Expose && event.xexpose.count == 0) {
+    if (event.type == Expose && event.xexpose.count == 0)
       XPutImage(display, window, DefaultGC(display, screen), image, 0, 0, 0, 0, kSize, kSize);
-      XFlush(display);
-    }
   }
-  return 0;
 }
