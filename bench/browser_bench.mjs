@@ -1,7 +1,6 @@
-// The page in a headless browser, from navigation to the complete picture in
-// its canvas, beside a minimal page that draws the picture, already computed
-// as a PNG, into a canvas; each in a new tab, interleaved. Needs tests/browser's
-// puppeteer-core (npm ci there).
+// The page from navigation to the complete picture in its canvas, beside a page
+// that draws the picture, already a PNG, into a canvas; interleaved, new tabs.
+// Needs the puppeteer-core that tests/browser installs (npm ci there).
 //   node bench/browser_bench.mjs chromium|firefox PAGE PICTURE_PNG [RUNS]
 import {createRequire} from 'node:module';
 import {mkdtempSync, readFileSync, realpathSync, rmSync, writeFileSync} from 'node:fs';
@@ -22,19 +21,16 @@ const browser = await puppeteer.launch({
   args: firefox ? [] : ['--no-sandbox', '--no-first-run', '--disable-gpu'],
 });
 
-// Milliseconds from navigation to the last drawing into the canvas before its
-// bottom right pixel, which comes last, is there.
+// Milliseconds to the last drawing before the canvas's last pixel is there.
 async function navigate(file) {
   const page = await browser.newPage();
   await page.setViewport({width: 800, height: 800, deviceScaleFactor: 1});
-  await page.evaluateOnNewDocument(() => {
-    for (const name of ['putImageData', 'drawImage']) {
-      const draw = CanvasRenderingContext2D.prototype[name];
-      CanvasRenderingContext2D.prototype[name] = function (...args) {
-        draw.apply(this, args), globalThis.drawnAt = performance.now();
-      };
-    }
-  });
+  await page.evaluateOnNewDocument(() => ['putImageData', 'drawImage'].forEach((name) => {
+    const draw = CanvasRenderingContext2D.prototype[name];
+    CanvasRenderingContext2D.prototype[name] = function (...args) {
+      draw.apply(this, args), globalThis.drawnAt = performance.now();
+    };
+  }));
   await page.goto(`file://${realpathSync(file)}`);
   const ms = await (await page.waitForFunction(() => {
     const corner = document.querySelector('canvas')?.getContext('2d').getImageData(553, 553, 1, 1);

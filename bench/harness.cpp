@@ -5,7 +5,6 @@
 
 #include "bench/harness.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
@@ -27,10 +26,9 @@ bool waitFor(int timeoutMs, const std::function<bool()>& done) {
   return yes;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n == 0 ? 0 : (values[(n - 1) / 2] + values[n / 2]) / 2;
+double median(std::vector<double> v) {
+  std::ranges::sort(v);
+  return v.empty() ? 0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2;
 }
 
 pid_t spawn(const Strings& argv, const Strings& env, int errFd) {
@@ -118,32 +116,26 @@ XServer startXvfb(const Strings& options) {
   return server;
 }
 
-void stopXvfb(XServer& server) {
+void stopXvfb(const XServer& server) {
   if (server.x != nullptr) XCloseDisplay(server.x);
   if (server.pid > 0) kill(server.pid, SIGTERM), reap(server.pid, 5000);
-  server = {};
 }
 
-// The viewable top-level window the process owns (_NET_WM_PID), or 0: no
-// window manager puts it into a frame here.
+// The viewable top-level window of the process (_NET_WM_PID): no frames here.
 static ::Window windowOf(Display* x, pid_t pid) {
   ::Window root, parent, *children = nullptr, found = 0;
   unsigned count = 0;
   XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
   for (unsigned i = 0; i < count && found == 0; ++i) {
-    Atom type;
-    int format;
-    unsigned long items, remaining;
-    unsigned char* owner = nullptr;
+    XTextProperty owner = {};
     XWindowAttributes attributes;
-    if (XGetWindowProperty(x, children[i], XInternAtom(x, "_NET_WM_PID", False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &items, &remaining, &owner) == Success &&
-        items == 1 && *reinterpret_cast<long*>(owner) == pid &&
+    if (XGetTextProperty(x, children[i], &owner, XInternAtom(x, "_NET_WM_PID", False)) &&
+        owner.nitems == 1 && *reinterpret_cast<long*>(owner.value) == pid &&
         XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
       found = children[i];
-    if (owner != nullptr) XFree(owner);
+    XFree(owner.value);
   }
-  if (children != nullptr) XFree(children);
+  XFree(children);
   return found;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-// What the drivers that time the real program share: child processes, their
-// figures, and a private Xvfb on which to wait for the picture.
+// What the drivers share: child processes, their figures, a private Xvfb.
 
 #include <X11/Xlib.h>
 #include <signal.h>
@@ -25,43 +24,38 @@ bool waitFor(int timeoutMs, const std::function<bool()>& done);  // asks every 2
 double median(std::vector<double> values);
 double cpuSeconds(pid_t pid);
 
-// Starts argv[0] (from PATH) with `env` (NAME=VALUE) added, standard error on
-// errFd (or /dev/null), in a process group of its own. It dies with us.
+// argv[0] from PATH, in a group of its own, dying with us; stderr to errFd.
 pid_t spawn(const Strings& argv, const Strings& env = {}, int errFd = -1);
 // Kills its group after timeoutMs unless it ended; gives its peak memory in MB.
 double reap(pid_t pid, int timeoutMs);
 
-// A program's runs: start to picture, peak memory, and CPU over 5 idle seconds
-// after the first picture.
+// Runs' start to picture and peak memory; CPU over 5 s idle after the first.
 struct Series {
   std::vector<double> startMs = {}, peakMb = {};
   double idlePercent = 0;
 };
-// Takes a run whose picture showed `ms` after its start (none when ms < 0);
-// end() ends it and gives its peak memory.
+// A run whose picture showed after `ms` (none if < 0); end() gives its memory.
 void record(Series& series, pid_t pid, double ms, const std::function<double()>& end);
 // One line of medians, the start also as a multiple of the yardstick's.
 void print(const char* what, const Series& series, const Series& yardstick);
 
 const std::vector<std::uint32_t>& picture();  // 554 x 554 pixels, 0x00RRGGBB
 
-// An Xvfb at depth 24 on a display number it picks itself, and a connection.
+// An Xvfb at depth 24 on a free display, and a connection to it.
 struct XServer {
   pid_t pid = -1;
   std::string display;  // ":N"
   Display* x = nullptr;
 };
 XServer startXvfb(const Strings& options = {});
-void stopXvfb(XServer& server);
+void stopXvfb(const XServer& server);
 
-// A program started there, once its window shows the picture (window 0 when
-// not within timeoutMs).
+// A program started there, once its window shows the picture (else window 0).
 struct Shown {
   pid_t pid = -1;
   ::Window window = 0;
 };
 Shown show(const XServer& server, const Strings& argv, const Strings& env, int timeoutMs);
 bool showsPicture(const XServer& server, const Shown& shown, int timeoutMs);
-// Shows, records and closes a run as a window manager does; false when the
-// picture did not show.
+// Shows, records and closes a run as a window manager would; false if unshown.
 bool timeRun(const XServer& server, const Strings& argv, const Strings& env, Series& series);

@@ -1,5 +1,5 @@
-// The real program beside a minimal client on a private headless weston, with
-// and without libdecor's plugin, and sway, watched through their protocol logs.
+// The real program beside a minimal client on private headless weston (with and
+// without libdecor's plugin) and sway, watched through their protocol logs.
 //   mandelbrot-wayland-bench [RUNS]
 
 #include <fcntl.h>
@@ -12,9 +12,8 @@
 
 #include "bench/harness.h"
 
-// The stamp of the first commit of the client's first surface after a buffer
-// was attached to it, as WAYLAND_DEBUG writes it: "[ms.us]" of the realtime
-// clock's microseconds cut to 32 bits; false while the log shows none.
+// The stamp ("[ms.us]": realtime microseconds cut to 32 bits) of the first commit
+// after a buffer is attached to the client's first surface, once in the log.
 static bool pictureCommitted(const std::string& path, std::uint32_t& stamp) {
   const std::string log(std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}),
       created = "create_surface(new id ";
@@ -38,16 +37,15 @@ struct Client {
   Series series = {};
 };
 
-// Under the compositor `command`, once its socket is in `runtime`, each client
-// `runs` times, interleaved, each run until its picture is in its log (at most
-// 10 s); the last client is the yardstick.
+// Each client `runs` times, interleaved, under `command` once its socket is in
+// `runtime`; the last client is the yardstick.
 static void measure(const Strings& command, const std::string& runtime, const std::string& socket,
                     std::vector<Client> clients, int runs) {
   using namespace std::chrono;
   const pid_t compositor = spawn(command, {"XDG_RUNTIME_DIR=" + runtime});
   waitFor(10000, [&] { return std::filesystem::exists(runtime + "/" + socket); });
   const std::string log = runtime + "/log";
-  for (int i = 0; i < runs; ++i) {
+  for (int i = 0; i < runs; ++i)
     for (Client& client : clients) {
       const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
       const auto started = static_cast<std::uint32_t>(
@@ -62,7 +60,6 @@ static void measure(const Strings& command, const std::string& runtime, const st
       record(client.series, pid, shown ? (stamp - started) / 1000.0 : -1,
              [pid] { return reap(pid, 0); });
     }
-  }
   for (const Client& client : clients)
     print(client.name, client.series, clients.back().series);
   reap(compositor, 0);
@@ -70,8 +67,7 @@ static void measure(const Strings& command, const std::string& runtime, const st
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 15;
-  char westonDir[] = "/tmp/mandelbrot-wayland-bench-XXXXXX",
-       swayDir[] = "/tmp/mandelbrot-sway-XXXXXX";
+  char westonDir[] = "/tmp/mandelbrot-weston-XXXXXX", swayDir[] = "/tmp/mandelbrot-sway-XXXXXX";
   const std::string weston = mkdtemp(westonDir), sway = mkdtemp(swayDir);
   mkdir((weston + "/no-plugins").c_str(), 0700);
   const std::string noPlugins = "LIBDECOR_PLUGIN_DIR=" + weston + "/no-plugins";

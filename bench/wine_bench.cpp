@@ -1,5 +1,4 @@
-// The Windows build under Wine, in a prefix of its own, beside this system's
-// build on one private Xvfb.
+// The Windows build under Wine, in a new prefix, beside this system's build.
 //   mandelbrot-wine-bench [RUNS]
 
 #include "bench/harness.h"
@@ -11,18 +10,16 @@ int main(int argc, char** argv) {
   // Nothing here needs .NET or HTML, so Wine must not offer to install them.
   const Strings wine = {"WINEPREFIX=" + std::string(prefix), "WINEDEBUG=-all",
                         "WINEDLLOVERRIDES=mscoree,mshtml="};
-  // Made without a display, the prefix shows no windows and leaves no
-  // session behind that a later program would have to share.
+  // Made without a display, it leaves no session for later programs to share.
   unsetenv("DISPLAY");
   reap(spawn({"wineboot", "--init"}, wine), 120000);
   reap(spawn({"wineserver", "-w"}, wine), 120000);
-  XServer server = startXvfb();
+  const XServer server = startXvfb();
   Series native, cold, warm;
   bool ok = server.x != nullptr;
   for (int run = 0; run < runs && ok; ++run)
     ok = timeRun(server, {MANDELBROT_PROGRAM}, {}, native);
-  // The first run under Wine starts its server and services; the runs right
-  // after it find them still there.
+  // The first run starts Wine's server and services; the next find them there.
   for (int run = 0; run <= runs && ok; ++run)
     ok = timeRun(server, {"wine", MANDELBROT_EXE}, wine, run == 0 ? cold : warm);
   for (const char* option : {"-k", "-w"})
