@@ -20,10 +20,9 @@ double nowMs() {
 }
 
 bool waitFor(int timeoutMs, const std::function<bool()>& done) {
-  bool yes = done();
-  for (const double deadline = nowMs() + timeoutMs; !yes && nowMs() < deadline; yes = done())
-    sleepMs(2);
-  return yes;
+  for (const double deadline = nowMs() + timeoutMs; !done(); sleepMs(2))
+    if (nowMs() >= deadline) return false;
+  return true;
 }
 
 double median(std::vector<double> v) {
@@ -37,9 +36,8 @@ pid_t spawn(const Strings& argv, const Strings& env, int errFd) {
   setsid();  // a group of its own, which reap() ends whole
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   const int devnull = open("/dev/null", O_RDWR);
-  dup2(devnull, STDIN_FILENO);
-  dup2(devnull, STDOUT_FILENO);
-  dup2(errFd >= 0 ? errFd : devnull, STDERR_FILENO);
+  for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    dup2(fd == STDERR_FILENO && errFd >= 0 ? errFd : devnull, fd);
   std::vector<char*> args;
   for (const std::string& e : env)
     putenv(const_cast<char*>(e.c_str()));
@@ -112,7 +110,6 @@ XServer startXvfb(const Strings& options) {
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   }
   close(fds[0]);
-  if (server.x == nullptr) stopXvfb(server);
   return server;
 }
 
@@ -150,12 +147,16 @@ Shown show(const XServer& server, const Strings& argv, const Strings& env, int t
 }
 
 bool showsPicture(const XServer& server, const Shown& shown, int timeoutMs) {
+  XWindowAttributes size;
+  if (!XGetWindowAttributes(server.x, shown.window, &size)) return false;
+  const int width = std::min(size.width, kGridSize), height = std::min(size.height, kGridSize);
   return waitFor(timeoutMs, [&] {
-    XImage* image =
-        XGetImage(server.x, shown.window, 0, 0, kGridSize, kGridSize, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(server.x, shown.window, 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
     bool same = image != nullptr;
-    for (int i = 0; i < kGridSize * kGridSize && same; ++i)
-      same = (XGetPixel(image, i % kGridSize, i / kGridSize) & 0xFFFFFF) == picture()[i];
+    for (int i = 0; i < width * height && same; ++i)
+      same = (XGetPixel(image, i % width, i / width) & 0xFFFFFF) ==
+             picture()[i / width * kGridSize + i % width];
     if (image != nullptr) XDestroyImage(image);
     return same;
   });

@@ -50,7 +50,7 @@ struct XServer {
 XServer startXvfb(const Strings& options = {});
 void stopXvfb(const XServer& server);
 
-// A program started there, once its window shows the picture (else window 0).
+// A program started there, once its window shows what fits of the picture (else window 0).
 struct Shown {
   pid_t pid = -1;
   ::Window window = 0;
