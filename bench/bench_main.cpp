@@ -9,61 +9,47 @@
 #include "render/fractal_renderer.h"
 #include "render/gdi/window_surface.h"
 
-namespace {
-
-constexpr int kLimit = 100;
+static constexpr int kLimit = 100;
 
 // The escape test one pixel at a time over the whole grid: the yardstick.
-void escapeTest(benchmark::State& state) {
+static void escapeTest(benchmark::State& state) {
   for (auto _ : state) {
-    int members = 0;
-    int steps = 0;
-    for (int y = 0; y < kGridSize; ++y) {
+    int members = 0, steps = 0;
+    for (int y = 0; y < kGridSize; ++y)
       for (int x = 0; x < kGridSize; ++x)
         members += isMandelbrot(x, y, kLimit, &steps);
-    }
-    benchmark::DoNotOptimize(members);
-    benchmark::DoNotOptimize(steps);
+    benchmark::DoNotOptimize(members + steps);
   }
 }
 
 // The escape map of the whole grid in the vector lanes of one kernel.
-void escapeMapWith(benchmark::State& state, const EscapeKernel* kernel) {
+static void escapeMapWith(benchmark::State& state, const EscapeKernel* kernel) {
   static EscapeMap map;
-  for (auto _ : state) {
-    kernel->run(kLimit, map.data());
-    benchmark::DoNotOptimize(map.data());
-  }
+  for (auto _ : state)
+    kernel->run(kLimit, map.data()), benchmark::DoNotOptimize(map.data());
   state.SetLabel(kernel->name);
 }
 
 // One whole picture through the drawing calls onto an off-screen window.
-void drawFractal(benchmark::State& state) {
+static void drawFractal(benchmark::State& state) {
   HWND__ window = makeOffscreenWindow(kGridSize, kGridSize, RGB(0, 0, 0));
-  for (auto _ : state) {
-    DrawFractal(&window);
-    benchmark::DoNotOptimize(window.pixels.data());
-  }
+  for (auto _ : state)
+    DrawFractal(&window), benchmark::DoNotOptimize(window.pixels.data());
 }
 
-}  // namespace
-
 int main(int argc, char** argv) {
-  // Timings on a shared machine only ever come out too long: with
-  // repetitions, the minimum is the figure to compare.
+  // On a shared machine timings only ever come out too long: the minimum counts.
   const auto add = [](const std::string& name, auto... function) {
     benchmark::RegisterBenchmark(name.c_str(), function...)
         ->Unit(benchmark::kMillisecond)
-        ->ComputeStatistics("min", [](const std::vector<double>& values) {
-          return *std::min_element(values.begin(), values.end());
-        });
+        ->ComputeStatistics("min",
+                            [](const std::vector<double>& v) { return std::ranges::min(v); });
   };
   add("BM_EscapeTest", escapeTest);
-  // The kernel escapeMap runs, then each one the processor has: BM_EscapeMap/avx2 and so on.
+  // The kernel escapeMap picks, then each one the processor has.
   add("BM_EscapeMap", escapeMapWith, &bestEscapeKernel());
-  for (const EscapeKernel& kernel : escapeKernels()) {
+  for (const EscapeKernel& kernel : escapeKernels())
     if (kernel.usable) add(std::string("BM_EscapeMap/") + kernel.name, escapeMapWith, &kernel);
-  }
   add("BM_DrawFractal", drawFractal);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -5,7 +5,6 @@
 
 #include "bench/harness.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
@@ -14,32 +13,31 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 double nowMs() {
   using namespace std::chrono;
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
-void sleepMs(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+bool waitFor(int timeoutMs, const std::function<bool()>& done) {
+  for (const double deadline = nowMs() + timeoutMs; !done(); sleepMs(2))
+    if (nowMs() >= deadline) return false;
+  return true;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n == 0 ? 0 : n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+double median(std::vector<double> v) {
+  std::ranges::sort(v);
+  return v.empty() ? 0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2;
 }
 
-pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int errFd) {
+pid_t spawn(const Strings& argv, const Strings& env, int errFd) {
   const pid_t pid = fork();
   if (pid != 0) return pid;
   setsid();  // a group of its own, which reap() ends whole
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   const int devnull = open("/dev/null", O_RDWR);
-  dup2(devnull, STDIN_FILENO);
-  dup2(devnull, STDOUT_FILENO);
-  dup2(errFd >= 0 ? errFd : devnull, STDERR_FILENO);
+  for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    dup2(fd == STDERR_FILENO && errFd >= 0 ? errFd : devnull, fd);
   std::vector<char*> args;
   for (const std::string& e : env)
     putenv(const_cast<char*>(e.c_str()));
@@ -52,10 +50,8 @@ pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 
 double reap(pid_t pid, int timeoutMs) {
   rusage usage = {};
-  bool ended = false;
-  for (const double deadline = nowMs() + timeoutMs; nowMs() < deadline && !ended; sleepMs(2))
-    ended = wait4(pid, nullptr, WNOHANG, &usage) == pid;
-  if (!ended) kill(-pid, SIGKILL), wait4(pid, nullptr, 0, &usage);
+  if (!waitFor(timeoutMs, [&] { return wait4(pid, nullptr, WNOHANG, &usage) == pid; }))
+    kill(-pid, SIGKILL), wait4(pid, nullptr, 0, &usage);
   return static_cast<double>(usage.ru_maxrss) / 1024;
 }
 
@@ -69,10 +65,12 @@ double cpuSeconds(pid_t pid) {
   return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-void record(Series& series, pid_t pid, double ms) {
+void record(Series& series, pid_t pid, double ms, const std::function<double()>& end) {
   const double before = cpuSeconds(pid);
-  if (series.startMs.empty()) sleepMs(5000), series.idlePercent = (cpuSeconds(pid) - before) * 20;
-  series.startMs.push_back(ms);
+  if (ms >= 0 && series.startMs.empty())
+    sleepMs(5000), series.idlePercent = (cpuSeconds(pid) - before) * 20;
+  const double peakMb = end();
+  if (ms >= 0) series.startMs.push_back(ms), series.peakMb.push_back(peakMb);
 }
 
 void print(const char* what, const Series& series, const Series& yardstick) {
@@ -93,13 +91,13 @@ const std::vector<std::uint32_t>& picture() {
   return pixels;
 }
 
-XServer startXvfb(const std::vector<std::string>& options) {
+XServer startXvfb(const Strings& options) {
   int fds[2];
   if (pipe(fds) != 0) return {};
   fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-  std::vector<std::string> argv = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
-                                   "-screen",   "0",          "1280x1024x24",
-                                   "-nolisten", "tcp",        "-noreset"};
+  Strings argv = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                  "-screen",   "0",          "1280x1024x24",
+                  "-nolisten", "tcp",        "-noreset"};
   argv.insert(argv.end(), options.begin(), options.end());
   XServer server = {spawn(argv), ""};
   close(fds[1]);
@@ -112,61 +110,47 @@ XServer startXvfb(const std::vector<std::string>& options) {
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   }
   close(fds[0]);
-  if (server.x == nullptr) stopXvfb(server);
   return server;
 }
 
-void stopXvfb(XServer& server) {
+void stopXvfb(const XServer& server) {
   if (server.x != nullptr) XCloseDisplay(server.x);
   if (server.pid > 0) kill(server.pid, SIGTERM), reap(server.pid, 5000);
-  server = {};
 }
 
-namespace {
-
-// The viewable top-level window the process owns (_NET_WM_PID), or 0: no
-// window manager puts it into a frame here.
-::Window windowOf(Display* x, pid_t pid) {
+// The viewable top-level window of the process (_NET_WM_PID): no frames here.
+static ::Window windowOf(Display* x, pid_t pid) {
   ::Window root, parent, *children = nullptr, found = 0;
   unsigned count = 0;
   XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
   for (unsigned i = 0; i < count && found == 0; ++i) {
-    Atom type;
-    int format;
-    unsigned long items, remaining;
-    unsigned char* owner = nullptr;
+    XTextProperty owner = {};
     XWindowAttributes attributes;
-    if (XGetWindowProperty(x, children[i], XInternAtom(x, "_NET_WM_PID", False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &items, &remaining, &owner) == Success &&
-        items == 1 && *reinterpret_cast<long*>(owner) == pid &&
+    if (XGetTextProperty(x, children[i], &owner, XInternAtom(x, "_NET_WM_PID", False)) &&
+        owner.nitems == 1 && *reinterpret_cast<long*>(owner.value) == pid &&
         XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
       found = children[i];
-    if (owner != nullptr) XFree(owner);
+    XFree(owner.value);
   }
-  if (children != nullptr) XFree(children);
+  XFree(children);
   return found;
 }
 
-}  // namespace
-
-Shown show(const XServer& server, const std::vector<std::string>& argv,
-           const std::vector<std::string>& env, int timeoutMs) {
-  const double start = nowMs();
-  std::vector<std::string> all = env;
+Shown show(const XServer& server, const Strings& argv, const Strings& env, int timeoutMs) {
+  Strings all = env;
   all.insert(all.end(), {"DISPLAY=" + server.display, "MANDELBROT_BACKEND=x11"});
   Shown shown = {spawn(argv, all)};
-  while (nowMs() < start + timeoutMs && (shown.window = windowOf(server.x, shown.pid)) == 0)
-    sleepMs(2);
-  if (!showsPicture(server, shown, timeoutMs)) shown.window = 0;
-  shown.ms = nowMs() - start;
+  if (!waitFor(timeoutMs, [&] { return (shown.window = windowOf(server.x, shown.pid)) != 0; }) ||
+      !showsPicture(server, shown, timeoutMs))
+    shown.window = 0;
   return shown;
 }
 
 bool showsPicture(const XServer& server, const Shown& shown, int timeoutMs) {
   XWindowAttributes size;
-  if (shown.window == 0 || !XGetWindowAttributes(server.x, shown.window, &size)) return false;
+  if (!XGetWindowAttributes(server.x, shown.window, &size)) return false;
   const int width = std::min(size.width, kGridSize), height = std::min(size.height, kGridSize);
-  for (const double deadline = nowMs() + timeoutMs; nowMs() < deadline; sleepMs(2)) {
+  return waitFor(timeoutMs, [&] {
     XImage* image = XGetImage(server.x, shown.window, 0, 0, static_cast<unsigned>(width),
                               static_cast<unsigned>(height), AllPlanes, ZPixmap);
     bool same = image != nullptr;
@@ -174,26 +158,21 @@ bool showsPicture(const XServer& server, const Shown& shown, int timeoutMs) {
       same = (XGetPixel(image, i % width, i / width) & 0xFFFFFF) ==
              picture()[i / width * kGridSize + i % width];
     if (image != nullptr) XDestroyImage(image);
-    if (same) return true;
-  }
-  return false;
+    return same;
+  });
 }
 
-double close(const XServer& server, const Shown& shown) {
-  XEvent close = {ClientMessage};
-  close.xclient.window = shown.window;
-  close.xclient.format = 32;
-  close.xclient.message_type = XInternAtom(server.x, "WM_PROTOCOLS", False);
-  close.xclient.data.l[0] = static_cast<long>(XInternAtom(server.x, "WM_DELETE_WINDOW", False));
-  if (shown.window != 0) XSendEvent(server.x, shown.window, False, 0, &close), XFlush(server.x);
-  return reap(shown.pid, shown.window != 0 ? 10000 : 0);
-}
-
-bool timeRun(const XServer& server, const std::vector<std::string>& argv,
-             const std::vector<std::string>& env, Series& series) {
+bool timeRun(const XServer& server, const Strings& argv, const Strings& env, Series& series) {
+  const double start = nowMs();
   const Shown shown = show(server, argv, env, 30000);
-  if (shown.window != 0) record(series, shown.pid, shown.ms);
-  const double peakMb = close(server, shown);
-  if (shown.window != 0) series.peakMb.push_back(peakMb);
+  record(series, shown.pid, shown.window != 0 ? nowMs() - start : -1, [&] {
+    XEvent close = {ClientMessage};
+    close.xclient.window = shown.window;
+    close.xclient.format = 32;
+    close.xclient.message_type = XInternAtom(server.x, "WM_PROTOCOLS", False);
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(server.x, "WM_DELETE_WINDOW", False));
+    if (shown.window != 0) XSendEvent(server.x, shown.window, False, 0, &close), XFlush(server.x);
+    return reap(shown.pid, shown.window != 0 ? 10000 : 0);
+  });
   return shown.window != 0;
 }

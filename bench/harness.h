@@ -1,7 +1,6 @@
 #pragma once
 
-// What the drivers that time the real program share: child processes, their
-// figures, and a private Xvfb on which to wait for the picture.
+// What the drivers share: child processes, their figures, a private Xvfb.
 
 #include <X11/Xlib.h>
 #include <signal.h>
@@ -11,56 +10,52 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+using Strings = std::vector<std::string>;
+
 double nowMs();  // on a monotonic clock
-void sleepMs(int ms);
+inline void sleepMs(int ms) {
+  usleep(static_cast<useconds_t>(ms) * 1000);
+}
+bool waitFor(int timeoutMs, const std::function<bool()>& done);  // asks every 2 ms
 double median(std::vector<double> values);
 double cpuSeconds(pid_t pid);
 
-// Starts argv[0] (searched in PATH) with `env` (NAME=VALUE) added, standard
-// error on errFd (or /dev/null) and the rest on /dev/null. It dies with us.
-pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-            int errFd = -1);
-// Waits up to timeoutMs for the child to end, then kills its group; returns
-// its peak resident memory in MB.
+// argv[0] from PATH, in a group of its own, dying with us; stderr to errFd.
+pid_t spawn(const Strings& argv, const Strings& env = {}, int errFd = -1);
+// Kills its group after timeoutMs unless it ended; gives its peak memory in MB.
 double reap(pid_t pid, int timeoutMs);
 
-// A program's runs: from its start to the picture, its peak memory, and its
-// CPU use over 5 idle seconds after the first picture, which record() takes.
+// Runs' start to picture and peak memory; CPU over 5 s idle after the first.
 struct Series {
   std::vector<double> startMs = {}, peakMb = {};
   double idlePercent = 0;
 };
-void record(Series& series, pid_t pid, double ms);
-// One line: the medians, the start also as a multiple of the yardstick's.
+// A run whose picture showed after `ms` (none if < 0); end() gives its memory.
+void record(Series& series, pid_t pid, double ms, const std::function<double()>& end);
+// One line of medians, the start also as a multiple of the yardstick's.
 void print(const char* what, const Series& series, const Series& yardstick);
 
-// The picture every window must show: 554 x 554 pixels as 0x00RRGGBB.
-const std::vector<std::uint32_t>& picture();
+const std::vector<std::uint32_t>& picture();  // 554 x 554 pixels, 0x00RRGGBB
 
-// An Xvfb at depth 24 on a display number it picks itself, and a connection.
+// An Xvfb at depth 24 on a free display, and a connection to it.
 struct XServer {
   pid_t pid = -1;
   std::string display;  // ":N"
   Display* x = nullptr;
 };
-XServer startXvfb(const std::vector<std::string>& options = {});
-void stopXvfb(XServer& server);
+XServer startXvfb(const Strings& options = {});
+void stopXvfb(const XServer& server);
 
-// A program started on the server, once its window shows as much of the
-// picture as its size allows (window 0 when not within timeoutMs).
+// A program started there, once its window shows what fits of the picture (else window 0).
 struct Shown {
   pid_t pid = -1;
   ::Window window = 0;
-  double ms = 0;  // from the start
 };
-Shown show(const XServer& server, const std::vector<std::string>& argv,
-           const std::vector<std::string>& env, int timeoutMs);
+Shown show(const XServer& server, const Strings& argv, const Strings& env, int timeoutMs);
 bool showsPicture(const XServer& server, const Shown& shown, int timeoutMs);
-// Asks it to close, as a window manager does, and reaps it.
-double close(const XServer& server, const Shown& shown);
-// Shows, records and closes a run; false when the picture did not show.
-bool timeRun(const XServer& server, const std::vector<std::string>& argv,
-             const std::vector<std::string>& env, Series& series);
+// Shows, records and closes a run as a window manager would; false if unshown.
+bool timeRun(const XServer& server, const Strings& argv, const Strings& env, Series& series);

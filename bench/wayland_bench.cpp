@@ -1,25 +1,22 @@
-// The real program beside a minimal client on a private headless weston, with
-// and without libdecor's plugin, and sway (as the user scripts/test creates,
-// since sway refuses root), watched through their protocol logs.
+// The real program beside a minimal client on private headless weston (with and
+// without libdecor's plugin) and sway, watched through their protocol logs.
 //   mandelbrot-wayland-bench [RUNS]
 
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 
-#include <ctime>
+#include <chrono>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "bench/harness.h"
 
-namespace {
-
-// The stamp of the first commit of the client's first surface after a buffer
-// was attached to it, as WAYLAND_DEBUG writes it: "[ms.us]" of the realtime
-// clock's microseconds cut to 32 bits; false while the log shows none.
-bool pictureCommitted(const std::string& log, std::uint32_t& stamp) {
-  const std::string created = "create_surface(new id ";
+// The stamp ("[ms.us]": realtime microseconds cut to 32 bits) of the first commit
+// after a buffer is attached to the client's first surface, once in the log.
+static bool pictureCommitted(const std::string& path, std::uint32_t& stamp) {
+  const std::string log(std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}),
+      created = "create_surface(new id ";
   std::size_t at = log.find(created);
   if (at == std::string::npos) return false;
   at += created.size();
@@ -35,85 +32,68 @@ bool pictureCommitted(const std::string& log, std::uint32_t& stamp) {
 
 struct Client {
   const char* name;
-  std::string path;
-  std::vector<std::string> env;
+  const char* path;
+  Strings env = {};
   Series series = {};
 };
 
-// Each client `runs` times, interleaved, each run until its picture is in its
-// log (at most 10 s); the last client is the yardstick.
-void measure(std::vector<Client> clients, int runs, const std::string& log) {
-  for (int i = 0; i < runs; ++i) {
+// Each client `runs` times, interleaved, under `command` once its socket is in
+// `runtime`; the last client is the yardstick.
+static void measure(const Strings& command, const std::string& runtime, const std::string& socket,
+                    std::vector<Client> clients, int runs) {
+  using namespace std::chrono;
+  const pid_t compositor = spawn(command, {"XDG_RUNTIME_DIR=" + runtime});
+  waitFor(10000, [&] { return std::filesystem::exists(runtime + "/" + socket); });
+  const std::string log = runtime + "/log";
+  for (int i = 0; i < runs; ++i)
     for (Client& client : clients) {
       const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-      timespec now = {};
-      clock_gettime(CLOCK_REALTIME, &now);
-      const auto started = static_cast<std::uint32_t>(now.tv_sec * 1000000 + now.tv_nsec / 1000);
-      const pid_t pid = spawn({client.path}, client.env, fd);
+      const auto started = static_cast<std::uint32_t>(
+          duration_cast<microseconds>(system_clock::now().time_since_epoch()).count());
+      Strings env = {"XDG_RUNTIME_DIR=" + runtime, "WAYLAND_DISPLAY=" + socket,
+                     "WAYLAND_DEBUG=client"};
+      env.insert(env.end(), client.env.begin(), client.env.end());
+      const pid_t pid = spawn({client.path}, env, fd);
       close(fd);
       std::uint32_t stamp = 0;
-      bool shown = false;
-      for (const double deadline = nowMs() + 10000; nowMs() < deadline && !shown; sleepMs(2)) {
-        std::stringstream text;
-        text << std::ifstream(log).rdbuf();
-        shown = pictureCommitted(text.str(), stamp);
-      }
-      if (shown) record(client.series, pid, (stamp - started) / 1000.0);
-      kill(pid, SIGTERM);
-      if (const double peakMb = reap(pid, 5000); shown) client.series.peakMb.push_back(peakMb);
+      const bool shown = waitFor(10000, [&] { return pictureCommitted(log, stamp); });
+      record(client.series, pid, shown ? (stamp - started) / 1000.0 : -1,
+             [pid] { return reap(pid, 0); });
     }
-  }
   for (const Client& client : clients)
     print(client.name, client.series, clients.back().series);
+  reap(compositor, 0);
 }
-
-// Waits for a compositor's socket; a fresh runtime folder makes its name known.
-std::string socketAt(const std::string& path) {
-  for (const double deadline = nowMs() + 10000;
-       nowMs() < deadline && !std::filesystem::exists(path);)
-    sleepMs(20);
-  return "WAYLAND_DISPLAY=" + path;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 15;
-  setenv("WAYLAND_DEBUG", "client", 1);  // for the clients, not the compositors
-  char westonDir[] = "/tmp/mandelbrot-wayland-bench-XXXXXX",
-       swayDir[] = "/tmp/mandelbrot-sway-XXXXXX";
-  const std::string dir = mkdtemp(westonDir), runtime = "XDG_RUNTIME_DIR=" + dir;
-  mkdir((dir + "/no-plugins").c_str(), 0700);
-  const pid_t weston = spawn({"weston", "--backend=headless-backend.so", "--use-pixman",
-                              "--socket=bench", "--width=1024", "--height=768", "--idle-time=0"},
-                             {runtime});
-  const std::string bench = socketAt(dir + "/bench");
-  measure({{"weston, libdecor's plugin", MANDELBROT_PROGRAM, {runtime, bench}},
-           {"weston, no plugin",
-            MANDELBROT_PROGRAM,
-            {runtime, bench, "LIBDECOR_PLUGIN_DIR=" + dir + "/no-plugins"}},
-           {"weston, minimal client", WAYLAND_MINIMAL_CLIENT, {runtime, bench}}},
-          runs, dir + "/log");
-  kill(-weston, SIGTERM);
-  reap(weston, 5000);
-
-  // Apart, as sway's user must own it; windows float at the size they choose.
-  const std::string sway = mkdtemp(swayDir), swayRuntime = "XDG_RUNTIME_DIR=" + sway;
-  std::ofstream(sway + "/config") << "xwayland disable\nfor_window [title=.*] floating enable\n";
-  std::vector<std::string> command = {"env", "-i", swayRuntime, "WLR_BACKENDS=headless"};
-  command.insert(command.end(), {"WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"});
-  command.insert(command.end(), {"sway", "-c", sway + "/config"});
+  char westonDir[] = "/tmp/mandelbrot-weston-XXXXXX", swayDir[] = "/tmp/mandelbrot-sway-XXXXXX";
+  const std::string weston = mkdtemp(westonDir), sway = mkdtemp(swayDir);
+  mkdir((weston + "/no-plugins").c_str(), 0700);
+  const std::string noPlugins = "LIBDECOR_PLUGIN_DIR=" + weston + "/no-plugins";
+  measure({"weston", "--backend=headless-backend.so", "--use-pixman", "--socket=bench",
+           "--width=1024", "--height=768", "--idle-time=0"},
+          weston, "bench",
+          {{"weston, libdecor's plugin", MANDELBROT_PROGRAM},
+           {"weston, no plugin", MANDELBROT_PROGRAM, {noPlugins}},
+           {"weston, minimal client", WAYLAND_MINIMAL_CLIENT}},
+          runs);
+  // Sway refuses root: it runs as the user scripts/test creates, in a folder
+  // that user owns, headless. Windows float at the size they choose.
+  const std::string config = sway + "/config";
+  setenv("WLR_BACKENDS", "headless", 1);
+  setenv("WLR_RENDERER", "pixman", 1);
+  setenv("WLR_LIBINPUT_NO_DEVICES", "1", 1);
+  std::ofstream(config) << "xwayland disable\nfor_window [title=.*] floating enable\n";
+  Strings command = {"sway", "-c", config};
   const passwd* user = getpwnam("mandelbrot-test");
   if (getuid() == 0 && user != nullptr && chown(sway.c_str(), user->pw_uid, user->pw_gid) == 0 &&
-      chmod((sway + "/config").c_str(), 0644) == 0)
+      chmod(config.c_str(), 0644) == 0)
     command.insert(command.begin(), {"runuser", "-u", "mandelbrot-test", "--"});
-  const pid_t swayPid = spawn(command);
-  const std::string swaySocket = socketAt(sway + "/wayland-1");
-  measure({{"sway, its own frame", MANDELBROT_PROGRAM, {swayRuntime, swaySocket}},
-           {"sway, minimal client", WAYLAND_MINIMAL_CLIENT, {swayRuntime, swaySocket}}},
-          runs, dir + "/log");
-  kill(-swayPid, SIGTERM);
-  reap(swayPid, 5000);
-  std::filesystem::remove_all(dir);
+  measure(command, sway, "wayland-1",
+          {{"sway, its own frame", MANDELBROT_PROGRAM},
+           {"sway, minimal client", WAYLAND_MINIMAL_CLIENT}},
+          runs);
+  std::filesystem::remove_all(weston);
   std::filesystem::remove_all(sway);
 }

@@ -1,6 +1,5 @@
-// The least a Wayland client can do to show a 554 x 554 window: one grey
-// buffer on an undecorated xdg toplevel, committed once configured. It lives
-// too briefly to be asked whether it is alive (ping).
+// The least a Wayland client can do to show a 554 x 554 window: one grey buffer
+// on an undecorated toplevel once configured; too short-lived to need pings.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -11,15 +10,13 @@
 
 #include "xdg-shell-client.h"
 
-namespace {
+static wl_compositor* compositor = nullptr;
+static wl_shm* shm = nullptr;
+static xdg_wm_base* wmBase = nullptr;
+static bool configured = false;
 
-wl_compositor* compositor = nullptr;
-wl_shm* shm = nullptr;
-xdg_wm_base* wmBase = nullptr;
-bool configured = false;
-
-void global(void*, wl_registry* registry, std::uint32_t name, const char* interface,
-            std::uint32_t) {
+static void global(void*, wl_registry* registry, std::uint32_t name, const char* interface,
+                   std::uint32_t) {
   const auto bind = [&](const wl_interface& type, std::uint32_t version) {
     return std::strcmp(interface, type.name) == 0 ? wl_registry_bind(registry, name, &type, version)
                                                   : nullptr;
@@ -28,16 +25,13 @@ void global(void*, wl_registry* registry, std::uint32_t name, const char* interf
   if (void* s = bind(wl_shm_interface, 1)) shm = static_cast<wl_shm*>(s);
   if (void* w = bind(xdg_wm_base_interface, 1)) wmBase = static_cast<xdg_wm_base*>(w);
 }
-void globalRemove(void*, wl_registry*, std::uint32_t) {}
-const wl_registry_listener registryListener = {global, globalRemove};
+const wl_registry_listener registryListener = {global, [](void*, wl_registry*, std::uint32_t) {}};
 
-void surfaceConfigure(void*, xdg_surface* surface, std::uint32_t serial) {
+static void surfaceConfigure(void*, xdg_surface* surface, std::uint32_t serial) {
   xdg_surface_ack_configure(surface, serial);
   configured = true;
 }
 const xdg_surface_listener surfaceListener = {surfaceConfigure};
-
-}  // namespace
 
 int main() {
   constexpr int kSize = 554, kBytes = kSize * kSize * 4;

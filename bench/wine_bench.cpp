@@ -1,5 +1,4 @@
-// The Windows build under Wine, in a prefix of its own, beside this system's
-// build on one private Xvfb.
+// The Windows build under Wine, in a new prefix, beside this system's build.
 //   mandelbrot-wine-bench [RUNS]
 
 #include "bench/harness.h"
@@ -9,26 +8,22 @@ int main(int argc, char** argv) {
   char prefix[] = "/tmp/mandelbrot-wine-XXXXXX";
   if (mkdtemp(prefix) == nullptr) return 1;
   // Nothing here needs .NET or HTML, so Wine must not offer to install them.
-  const std::vector<std::string> wine = {"WINEPREFIX=" + std::string(prefix), "WINEDEBUG=-all",
-                                         "WINEDLLOVERRIDES=mscoree,mshtml="};
-  // Made without a display, the prefix shows no windows and leaves no
-  // session behind that a later program would have to share.
+  const Strings wine = {"WINEPREFIX=" + std::string(prefix), "WINEDEBUG=-all",
+                        "WINEDLLOVERRIDES=mscoree,mshtml="};
+  // Made without a display, it leaves no session for later programs to share.
   unsetenv("DISPLAY");
-  const double start = nowMs();
   reap(spawn({"wineboot", "--init"}, wine), 120000);
   reap(spawn({"wineserver", "-w"}, wine), 120000);
-  std::printf("Wine prefix creation: %.0f ms\n", nowMs() - start);
-  XServer server = startXvfb();
+  const XServer server = startXvfb();
   Series native, cold, warm;
   bool ok = server.x != nullptr;
   for (int run = 0; run < runs && ok; ++run)
     ok = timeRun(server, {MANDELBROT_PROGRAM}, {}, native);
-  // The first run under Wine starts its server and services; the runs right
-  // after it find them still there.
+  // The first run starts Wine's server and services; the next find them there.
   for (int run = 0; run <= runs && ok; ++run)
     ok = timeRun(server, {"wine", MANDELBROT_EXE}, wine, run == 0 ? cold : warm);
-  reap(spawn({"wineserver", "-k"}, wine), 120000);
-  reap(spawn({"wineserver", "-w"}, wine), 120000);
+  for (const char* option : {"-k", "-w"})
+    reap(spawn({"wineserver", option}, wine), 120000);
   std::filesystem::remove_all(prefix);
   stopXvfb(server);
   if (!ok) return std::fprintf(stderr, "mandelbrot-wine-bench: the picture did not show\n"), 1;
