@@ -102,7 +102,16 @@ TEST(Handles, StaleSelectedAndForeignHandlesAreRefusedStockPensKept) {
   EXPECT_EQ(ReleaseDC(&other, dc), 0);
   EXPECT_EQ(ReleaseDC(&window, dc), 1);
   EXPECT_FALSE(MoveToEx(dc, 0, 0, nullptr));
+  const HPEN held = CreatePen(PS_SOLID, 1, RGB(1, 1, 1));
+  SelectObject(second, held);
   ReleaseDC(&window, second);
+  EXPECT_TRUE(DeleteObject(held)) << "a released context holds no pen";
+  std::vector<HPEN> all;  // held's slot is given out again among these
+  while (HPEN next = CreatePen(PS_SOLID, 1, 0))
+    all.push_back(next);
+  EXPECT_FALSE(DeleteObject(held)) << "a handle stays stale when its slot is reused";
+  for (HPEN next : all)
+    DeleteObject(next);
 }
 
 }  // namespace

@@ -5,20 +5,21 @@
 
 namespace gdi {
 
-Pen pens[kPenSlots] = {{handleBits(kPenTag, kStockBlackPen, 0), 0, 0, 0},
-                       {handleBits(kPenTag, kStockDcPen, 0), 0, 0, 0}};
+Pen pens[kPenSlots] = {{handleBits(kPenTag, kStockBlackPen, 0), 0},
+                       {handleBits(kPenTag, kStockDcPen, 0), 0}};
 
 // At first every slot but the stock pens' is free, set before any code runs.
-constinit std::array<std::uint16_t, kPenSlots> freePens = [] {
-  std::array<std::uint16_t, kPenSlots> slots{};
+constinit std::array<Handle, kPenSlots> freePens = [] {
+  std::array<Handle, kPenSlots> handles{};
   for (Slot slot = kStockDcPen + 1; slot < kPenSlots; ++slot)
-    slots[slot - kStockDcPen - 1] = static_cast<std::uint16_t>(slot);
-  return slots;
+    handles[slot - kStockDcPen - 1] = handleBits(kPenTag, slot, 0);
+  return handles;
 }();
 std::uint64_t pensTaken = 0;
 std::uint64_t pensFreed = kPenSlots - kStockDcPen - 1;
 
 Context contexts[8];
+Slot contextsUsed = 0;
 
 void drawLine(HWND window, Pixel pixel, std::int64_t x0, std::int64_t y0, std::int64_t x1,
               std::int64_t y1) {
@@ -51,7 +52,9 @@ HDC GetDC(HWND hwnd) {
   if (hwnd == nullptr) return nullptr;
   for (Context& context : contexts) {
     if (context.handle == 0) {
-      context.handle = handleBits(kContextTag, &context - contexts, context.generation);
+      const Slot slot = &context - contexts;
+      contextsUsed = std::max(contextsUsed, slot + 1);
+      context.handle = handleBits(kContextTag, slot, context.generation);
       context.window = hwnd;
       context.pen = pens[kStockBlackPen].handle;
       context.dcPen = 0;
@@ -65,8 +68,8 @@ HDC GetDC(HWND hwnd) {
 int ReleaseDC(HWND hwnd, HDC dc) {
   Context* context = contextOf(dc);
   if (context == nullptr || context->window != hwnd) return 0;
-  countSelection(context->pen, -1);
   context->handle = 0;
+  context->pen = 0;
   ++context->generation;
   if (hwnd->present != nullptr) hwnd->present(hwnd);
   return 1;

@@ -45,29 +45,35 @@ constexpr Slot slotBits(Handle handle) {
   return static_cast<Slot>(handle & (kPenSlots - 1));
 }
 
+// The handle the same slot gives out next: the generation one on, in 16 bits.
+constexpr Handle nextHandle(Handle handle) {
+  constexpr Handle kSlotAndGeneration = (Handle{1} << (kSlotBits + 16)) - 1;
+  return (handle & ~kSlotAndGeneration) | ((handle + kPenSlots) & kSlotAndGeneration);
+}
+
 struct Pen {
   Handle handle;  // 0 while the slot is free
   Pixel pixel;
-  std::int16_t selections;  // contexts holding the pen; not counted for stock pens
-  std::uint16_t generation;
 };
 
 struct Context {
   Handle handle;  // 0 while the context is free
   std::uint16_t generation;
   HWND window;
-  Handle pen;
+  Handle pen;         // 0 while the context is free
   Pixel dcPen;        // the colour of DC_PEN here
   std::int64_t x, y;  // the current position
 };
 
 // Free pen slots wait in a ring, and the one freed longest ago is taken first:
 // a stale handle stays refused as long as it can be, and creating a pen never
-// waits on the memory that deleting the last one just wrote.
+// waits on the memory that deleting the last one just wrote. The ring holds
+// the handle each slot gives out next, so creating a pen reads nothing else.
 extern Pen pens[kPenSlots];
-extern std::array<std::uint16_t, kPenSlots> freePens;
+extern std::array<Handle, kPenSlots> freePens;
 extern std::uint64_t pensTaken, pensFreed;  // counts of what left and entered the ring
 extern Context contexts[8];
+extern Slot contextsUsed;  // no context beyond the first this many was ever given out
 
 // The slot a handle names in a table of 2^n slots, or -1 if the handle is not
 // that of a live object there.
@@ -84,9 +90,14 @@ inline Context* contextOf(void* dc) {
   return slot < 0 ? nullptr : &contexts[slot];
 }
 
-// Counts a context taking up (+1) or letting go of (-1) a pen.
-inline void countSelection(Handle pen, std::int16_t change) {
-  if (slotBits(pen) > kStockDcPen) pens[slotBits(pen)].selections += change;
+// Whether a context holds the pen. Looking at the few contexts ever used
+// costs less than a count on every pen: selecting a pen then only writes the
+// context, and nothing waits on a count stored a moment before.
+inline bool isSelected(Handle pen) {
+  for (Slot slot = 0; slot < contextsUsed; ++slot) {
+    if (contexts[slot].pen == pen) return true;
+  }
+  return false;
 }
 
 // Sets the stored pixel (x, y) of the window, if there is one, and marks it
@@ -125,9 +136,9 @@ inline HPEN CreatePen(int style, int width, COLORREF color) {
   if (style != PS_SOLID || static_cast<unsigned>(width) > 1 || pensTaken == pensFreed) {
     return nullptr;
   }
-  const Slot slot = freePens[pensTaken++ % kPenSlots];
-  Pen& pen = pens[slot];
-  pen.handle = handleBits(kPenTag, slot, pen.generation);
+  const Handle handle = freePens[pensTaken++ % kPenSlots];
+  Pen& pen = pens[slotBits(handle)];
+  pen.handle = handle;
   pen.pixel = pixelOf(color);
   return reinterpret_cast<HPEN>(pen.handle);
 }
@@ -141,8 +152,6 @@ inline HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   if (context == nullptr || slot < 0) return nullptr;
   const Handle previous = context->pen;
   context->pen = reinterpret_cast<Handle>(object);
-  countSelection(context->pen, 1);
-  countSelection(previous, -1);
   return reinterpret_cast<HGDIOBJ>(previous);
 }
 
@@ -207,10 +216,8 @@ inline BOOL DeleteObject(HGDIOBJ object) {
   const Slot slot = slotOf(object, pens);
   if (slot < 0) return FALSE;
   if (slot <= kStockDcPen) return TRUE;
-  Pen& pen = pens[slot];
-  if (pen.selections > 0) return FALSE;
-  pen.handle = 0;
-  ++pen.generation;
-  freePens[pensFreed++ % kPenSlots] = static_cast<std::uint16_t>(slot);
+  if (isSelected(reinterpret_cast<Handle>(object))) return FALSE;
+  pens[slot].handle = 0;
+  freePens[pensFreed++ % kPenSlots] = nextHandle(reinterpret_cast<Handle>(object));
   return TRUE;
 }

@@ -42,11 +42,11 @@ void addDamage(HWND window, const RECT& area) {
   window->damage = {std::max(d.left, LONG{0}), std::max(d.top, LONG{0}),
                     std::min(d.right, LONG{window->storedWidth}),
                     std::min(d.bottom, LONG{window->storedHeight})};
-  if (isEmpty(window->damage)) window->damage = {0, 0, 0, 0};
+  if (isEmpty(window->damage)) window->damage = kNoDamage;
 }
 
 RECT takeDamage(HWND window) {
   const RECT damage = window->damage;
-  window->damage = {0, 0, 0, 0};
-  return damage;
+  window->damage = kNoDamage;
+  return isEmpty(damage) ? RECT{0, 0, 0, 0} : damage;
 }

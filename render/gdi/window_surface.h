@@ -28,6 +28,10 @@ constexpr COLORREF colorOf(Pixel pixel) {
 // there.
 constexpr int kStoredLimit = 2048;
 
+// No damage, kept inside out, so that widening it by a stored pixel takes
+// only minimums and maximums, with no test for emptiness.
+constexpr RECT kNoDamage = {kStoredLimit, kStoredLimit, 0, 0};
+
 struct HWND__ {
   int width = 0;  // client area, in pixels
   int height = 0;
@@ -36,8 +40,9 @@ struct HWND__ {
   std::vector<Pixel> pixels;  // storedWidth per row, from the top-left corner
   Pixel background = 0;       // what a newly uncovered part shows
   // What the screen may not show yet: the bounding box of the pixels changed
-  // since the last present and of the parts the window system lost.
-  RECT damage = {0, 0, 0, 0};
+  // since the last present and of the parts the window system lost. None is
+  // kept as kNoDamage.
+  RECT damage = kNoDamage;
   // Shows the client area on a screen when a context is released; null for an
   // off-screen window.
   void (*present)(HWND window) = nullptr;
@@ -60,7 +65,8 @@ COLORREF clientPixel(const HWND__& window, int x, int y);
 // Adds an area to the damage, clipped to the stored pixels.
 void addDamage(HWND window, const RECT& area);
 
-// The damage clipped to the stored pixels, which it leaves empty.
+// The damage clipped to the stored pixels, all zero when there is none; the
+// window is left with none.
 RECT takeDamage(HWND window);
 
 // Whether r covers no pixel.
@@ -79,5 +85,10 @@ constexpr RECT unionOf(const RECT& a, const RECT& b) {
 // Marks the stored pixel (x, y) changed. Inline, as the drawing calls do it
 // for every pixel whose value they change.
 inline void markChanged(HWND window, LONG x, LONG y) {
-  window->damage = unionOf(window->damage, {x, y, x + 1, y + 1});
+  // Field by field: a whole new rectangle would be packed into a vector first.
+  RECT& d = window->damage;
+  d.left = x < d.left ? x : d.left;
+  d.top = y < d.top ? y : d.top;
+  d.right = x >= d.right ? x + 1 : d.right;
+  d.bottom = y >= d.bottom ? y + 1 : d.bottom;
 }
