@@ -12,6 +12,11 @@
 #include "fractal/escape_test.h"
 #include "tests/reference_picture.h"
 
+// Test names and messages show a kernel by its name.
+void PrintTo(const EscapeKernel& kernel, std::ostream* out) {
+  *out << kernel.name;
+}
+
 namespace {
 
 TEST(EscapeTest, TheLimitBoundsTheIterations) {
