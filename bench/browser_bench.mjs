@@ -1,13 +1,13 @@
 // The page from navigation to the complete picture in its canvas, beside a page
 // that draws the picture, already a PNG, into a canvas; interleaved, new tabs.
-// Needs the puppeteer-core that tests/browser installs (npm ci there).
+// Needs the puppeteer-core that `npm ci` installs at the top.
 //   node bench/browser_bench.mjs chromium|firefox PAGE PICTURE_PNG [RUNS]
 import {createRequire} from 'node:module';
 import {mkdtempSync, readFileSync, realpathSync, rmSync, writeFileSync} from 'node:fs';
 import {gzipSync} from 'node:zlib';
 
 const [kind, html, png, runs = 10] = process.argv.slice(2);
-const puppeteer = createRequire(new URL('../tests/browser/', import.meta.url))('puppeteer-core');
+const puppeteer = createRequire(new URL('../', import.meta.url))('puppeteer-core');
 const dir = mkdtempSync('/tmp/browser-bench-'), minimal = `${dir}/minimal.html`;
 writeFileSync(minimal, `<!doctype html><canvas width=554 height=554></canvas><script>
 const image = new Image();
