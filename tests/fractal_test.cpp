@@ -1,14 +1,10 @@
-#include <cmath>
 #include <cstdint>
-#include <cstring>
 
-#include <map>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "fractal/escape_kernels.h"
-#include "fractal/escape_lanes.h"
 #include "fractal/escape_test.h"
 #include "tests/reference_picture.h"
 
@@ -18,14 +14,6 @@ void PrintTo(const EscapeKernel& kernel, std::ostream* out) {
 }
 
 namespace {
-
-TEST(EscapeTest, TheLimitBoundsTheIterations) {
-  int steps = 7;  // a member leaves it alone
-  EXPECT_EQ(isMandelbrot(0, 0, 0, &steps), 1);
-  EXPECT_EQ(isMandelbrot(377, 257, 15, &steps), 1);  // escapes at step 15, one too late
-  EXPECT_EQ(isMandelbrot(377, 257, 16, &steps), 0);
-  EXPECT_EQ(steps, 15);
-}
 
 // The whole grid pins down every rounding point: carrying the iteration in
 // single precision, or dropping a rounding, moves these figures.
@@ -46,20 +34,6 @@ TEST(EscapeTest, WholeGridAgreesWithTheKnownFiguresAndTheReference) {
   }
   EXPECT_EQ(members, 31621);
   EXPECT_EQ(stepSum, 609310);
-}
-
-// The lanes compare the squared modulus with a threshold instead of rounding
-// its root to float: the same answer for millions of doubles either side.
-TEST(EscapeMap, TheThresholdDecidesAsTheRootDoes) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &kEscapeThreshold, sizeof bits);
-  for (std::uint64_t b = bits - 2'000'000; b <= bits + 2'000'000; ++b) {
-    double q;
-    std::memcpy(&q, &b, sizeof q);
-    ASSERT_EQ(static_cast<float>(std::sqrt(q)) > 2.0f, q > kEscapeThreshold) << std::hexfloat << q;
-  }
-  for (const double q : {0.0, -1.0, HUGE_VAL, double{NAN}})
-    EXPECT_EQ(static_cast<float>(std::sqrt(q)) > 2.0f, q > kEscapeThreshold) << q;
 }
 
 // Every kernel this processor has, run in turn, gives isMandelbrot's result
@@ -84,23 +58,5 @@ TEST_P(EscapePaths, AgreeWithTheEscapeTestOnEveryPixel) {
 
 INSTANTIATE_TEST_SUITE_P(All, EscapePaths, testing::ValuesIn(escapeKernels()),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Each kernel in the table is the one its name says, so that a path run by
-// name runs its own instruction set.
-TEST(EscapeKernels, EachNameRunsItsOwnKernel) {
-  std::map<std::string, void (*)(std::uint8_t, std::uint8_t*)> own = {{"scalar", escapeScalar}};
-#if defined(__x86_64__) || defined(_M_X64)
-  own.insert({{"sse2", escapeSse2}, {"avx2", escapeAvx2}, {"avx512", escapeAvx512}});
-#elif defined(__i386__) || defined(_M_IX86)
-  own.insert({{"sse2", escapeSse2}});
-#elif defined(__aarch64__) || defined(_M_ARM64)
-  own.insert({{"neon", escapeNeon}});
-#elif defined(__wasm__)
-  own.insert({{"simd128", escapeSimd128}});
-#endif
-  ASSERT_EQ(escapeKernels().size(), own.size());
-  for (const EscapeKernel& kernel : escapeKernels())
-    EXPECT_EQ(kernel.run, own.at(kernel.name)) << kernel.name;
-}
 
 }  // namespace

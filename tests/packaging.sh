@@ -15,16 +15,6 @@ deb() {
 }
 
 case $check in
-desktop-entry) # warnings fail too; hints are advice
-  require desktop-file-validate
-  report=$(desktop-file-validate "$source/packaging/mandelbrot.desktop" 2>&1) || fail "$report"
-  ! grep -v ': hint: ' <<<"$report" | grep . ;;
-man-pages) # groff at its strictest has nothing to say
-  require man
-  for page in "$source"/man/*.1; do
-    complaints=$(MANWIDTH=80 man --warnings=w -l "$page" 2>&1 >/dev/null)
-    [ -z "$complaints" ] || fail "$page: $complaints"
-  done ;;
 icon) # at full size the averaging gives back the picture unchanged
   "$build/packaging/mandelbrot-icon" 554 "$scratch/icon.png"
   [ "$(compare -metric AE "$source/docs/picture.png" "$scratch/icon.png" null: 2>&1)" = 0 ] ;;
