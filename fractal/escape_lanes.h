@@ -120,8 +120,8 @@ Group<L, kVectors> started(const Plane<Block<L, kVectors>>& plane, Cursor& next)
 template <typename L, int kVectors>
 bool allOut(const Group<L, kVectors>& g) {
   auto in = g.in[0];
-  for (int v = 1; v < kVectors; ++v)
-    in = L::either(in, g.in[v]);
+  for (const auto& vector : g.in)
+    in = L::either(in, vector);
   return L::none(in);
 }
 
