@@ -42,6 +42,7 @@ for expected in "WM_NAME(STRING) = $name" "_NET_WM_NAME(UTF8_STRING) = $name" \
   'Icon (16 x 16):' 'Icon (32 x 32):' 'Icon (48 x 48):'; do
   grep -qF -- "$expected" <<<"$props" || fail "no $expected"
 done
+awk '/16 x 16/ {n = 16; next} n-- > 0 && NF {s = 1} END {exit !s}' <<<"$props" || fail "an empty icon"
 
 stays_idle "$pid"
 
