@@ -118,11 +118,11 @@ void stopXvfb(const XServer& server) {
   if (server.pid > 0) kill(server.pid, SIGTERM), reap(server.pid, 5000);
 }
 
-// The viewable top-level window of the process (_NET_WM_PID): no frames here.
-static ::Window windowOf(Display* x, pid_t pid) {
-  ::Window root, parent, *children = nullptr, found = 0;
+// The viewable top-level window of the process (_NET_WM_PID), in a frame or not.
+static ::Window windowOf(Display* x, pid_t pid, ::Window parent = 0) {
+  ::Window root, up, *children = nullptr, found = 0;
   unsigned count = 0;
-  XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
+  XQueryTree(x, parent != 0 ? parent : DefaultRootWindow(x), &root, &up, &children, &count);
   for (unsigned i = 0; i < count && found == 0; ++i) {
     XTextProperty owner = {};
     XWindowAttributes attributes;
@@ -130,6 +130,8 @@ static ::Window windowOf(Display* x, pid_t pid) {
         owner.nitems == 1 && *reinterpret_cast<long*>(owner.value) == pid &&
         XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
       found = children[i];
+    else if (parent == 0)
+      found = windowOf(x, pid, children[i]);
     XFree(owner.value);
   }
   XFree(children);

@@ -12,8 +12,7 @@
 
 #include "bench/harness.h"
 
-// The stamp ("[ms.us]": realtime microseconds cut to 32 bits) of the first commit
-// after a buffer is attached to the client's first surface, once in the log.
+// The stamp ([ms.us], realtime in 32 bits) of the first commit of a buffer on the first surface.
 static bool pictureCommitted(const std::string& path, std::uint32_t& stamp) {
   const std::string log(std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}),
       created = "create_surface(new id ";
@@ -37,8 +36,7 @@ struct Client {
   Series series = {};
 };
 
-// Each client `runs` times, interleaved, under `command` once its socket is in
-// `runtime`; the last client is the yardstick.
+// Each client `runs` times, interleaved, once `command` has its socket; the last is the yardstick.
 static void measure(const Strings& command, const std::string& runtime, const std::string& socket,
                     std::vector<Client> clients, int runs) {
   using namespace std::chrono;
@@ -78,8 +76,7 @@ int main(int argc, char** argv) {
            {"weston, no plugin", MANDELBROT_PROGRAM, {noPlugins}},
            {"weston, minimal client", WAYLAND_MINIMAL_CLIENT}},
           runs);
-  // Sway refuses root: it runs as the user scripts/test creates, in a folder
-  // that user owns, headless. Windows float at the size they choose.
+  // Sway refuses root: headless, as the user scripts/test makes, in its own folder; windows float.
   const std::string config = sway + "/config";
   setenv("WLR_BACKENDS", "headless", 1);
   setenv("WLR_RENDERER", "pixman", 1);

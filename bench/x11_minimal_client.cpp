@@ -1,5 +1,4 @@
-// The least an X11 client can do: put the picture, already computed (554 x 554
-// 0x00RRGGBB words from the file), on the first exposure.
+// The least an X11 client can do: put a ready picture (554 x 554 0x00RRGGBB) on the first exposure.
 //   x11-minimal-client PICTURE_FILE
 
 #include <X11/Xatom.h>
