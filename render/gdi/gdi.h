@@ -24,31 +24,33 @@ constexpr int DC_PEN = 19;
 // setting a pixel leaves them alone.
 namespace gdi {
 
-// Handles are numbers, not addresses: a tag for the kind of object, its slot
-// in a fixed table and the slot's generation, which changes whenever the slot
-// is freed, so a stale handle matches nothing. Each table keeps the handle of
-// every object alive in it, which makes checking a handle one comparison.
+// Handles are numbers, not addresses: an object's slot in a fixed table, a tag
+// for the kind of object and, above them, the slot's generation, which changes
+// whenever the slot is freed, so a stale handle matches nothing. Each table
+// keeps the handle of every object alive in it, which makes checking a handle
+// one comparison.
 using Handle = std::uintptr_t;
 using Slot = std::ptrdiff_t;
 constexpr int kSlotBits = 10;
-constexpr Handle kPenTag = Handle{0xB} << 28;
-constexpr Handle kContextTag = Handle{0xD} << 28;
+constexpr int kGenerationShift = kSlotBits + 4;
+constexpr Handle kPenTag = Handle{0xB} << kSlotBits;
+constexpr Handle kContextTag = Handle{0xD} << kSlotBits;
 constexpr Slot kPenSlots = 1 << kSlotBits;
 constexpr Slot kStockBlackPen = 0;
 constexpr Slot kStockDcPen = 1;  // draws in its context's colour
 
-constexpr Handle handleBits(Handle tag, Slot slot, std::uint16_t generation) {
-  return tag | Handle{generation} << kSlotBits | static_cast<Handle>(slot);
+constexpr Handle handleBits(Handle tag, Slot slot, Handle generation) {
+  return generation << kGenerationShift | tag | static_cast<Handle>(slot);
 }
 
 constexpr Slot slotBits(Handle handle) {
   return static_cast<Slot>(handle & (kPenSlots - 1));
 }
 
-// The handle the same slot gives out next: the generation one on, in 16 bits.
+// The handle the same slot gives out next: the generation one on, in every
+// bit above the tag, so that it takes longest to come round again.
 constexpr Handle nextHandle(Handle handle) {
-  constexpr Handle kSlotAndGeneration = (Handle{1} << (kSlotBits + 16)) - 1;
-  return (handle & ~kSlotAndGeneration) | ((handle + kPenSlots) & kSlotAndGeneration);
+  return handle + (Handle{1} << kGenerationShift);
 }
 
 struct Pen {
