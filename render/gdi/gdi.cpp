@@ -5,21 +5,16 @@
 
 namespace gdi {
 
-Pen pens[kPenSlots] = {{handleBits(kPenTag, kStockBlackPen, 0), 0},
-                       {handleBits(kPenTag, kStockDcPen, 0), 0}};
-
 // At first every slot but the stock pens' is free, set before any code runs.
-constinit std::array<Handle, kPenSlots> freePens = [] {
-  std::array<Handle, kPenSlots> handles{};
+constinit Objects objects = [] {
+  Objects o{};
+  o.pens[kStockBlackPen].handle = handleBits(kPenTag, kStockBlackPen, 0);
+  o.pens[kStockDcPen].handle = handleBits(kPenTag, kStockDcPen, 0);
   for (Slot slot = kStockDcPen + 1; slot < kPenSlots; ++slot)
-    handles[slot - kStockDcPen - 1] = handleBits(kPenTag, slot, 0);
-  return handles;
+    o.freePens[slot - kStockDcPen - 1] = handleBits(kPenTag, slot, 0);
+  o.pensFreed = kPenSlots - kStockDcPen - 1;
+  return o;
 }();
-std::uint64_t pensTaken = 0;
-std::uint64_t pensFreed = kPenSlots - kStockDcPen - 1;
-
-Context contexts[8];
-Slot contextsUsed = 0;
 
 void drawLine(HWND window, Pixel pixel, std::int64_t x0, std::int64_t y0, std::int64_t x1,
               std::int64_t y1) {
@@ -50,13 +45,13 @@ using namespace gdi;
 
 HDC GetDC(HWND hwnd) {
   if (hwnd == nullptr) return nullptr;
-  for (Context& context : contexts) {
+  for (Context& context : objects.contexts) {
     if (context.handle == 0) {
-      const Slot slot = &context - contexts;
-      contextsUsed = std::max(contextsUsed, slot + 1);
+      const Slot slot = &context - objects.contexts;
+      objects.contextsUsed = std::max(objects.contextsUsed, slot + 1);
       context.handle = handleBits(kContextTag, slot, context.generation);
       context.window = hwnd;
-      context.pen = pens[kStockBlackPen].handle;
+      context.pen = objects.pens[kStockBlackPen].handle;
       context.dcPen = 0;
       context.x = context.y = 0;
       return reinterpret_cast<HDC>(context.handle);

@@ -67,15 +67,21 @@ struct Context {
   std::int64_t x, y;  // the current position
 };
 
+// Every table in one record, which the calls for a pixel then reach from one
+// address, keeping more registers for the rest of their work.
+//
 // Free pen slots wait in a ring, and the one freed longest ago is taken first:
 // a stale handle stays refused as long as it can be, and creating a pen never
 // waits on the memory that deleting the last one just wrote. The ring holds
 // the handle each slot gives out next, so creating a pen reads nothing else.
-extern Pen pens[kPenSlots];
-extern std::array<Handle, kPenSlots> freePens;
-extern std::uint64_t pensTaken, pensFreed;  // counts of what left and entered the ring
-extern Context contexts[8];
-extern Slot contextsUsed;  // no context beyond the first this many was ever given out
+struct Objects {
+  Pen pens[kPenSlots];
+  std::array<Handle, kPenSlots> freePens;
+  std::uint64_t pensTaken, pensFreed;  // counts of what left and entered the ring
+  Context contexts[8];
+  Slot contextsUsed;  // no context beyond the first this many was ever given out
+};
+extern Objects objects;
 
 // The slot a handle names in a table of 2^n slots, or -1 if the handle is not
 // that of a live object there.
@@ -88,16 +94,16 @@ Slot slotOf(const void* handle, const Record (&table)[n]) {
 }
 
 inline Context* contextOf(void* dc) {
-  const Slot slot = slotOf(dc, contexts);
-  return slot < 0 ? nullptr : &contexts[slot];
+  const Slot slot = slotOf(dc, objects.contexts);
+  return slot < 0 ? nullptr : &objects.contexts[slot];
 }
 
 // Whether a context holds the pen. Looking at the few contexts ever used
 // costs less than a count on every pen: selecting a pen then only writes the
 // context, and nothing waits on a count stored a moment before.
 inline bool isSelected(Handle pen) {
-  for (Slot slot = 0; slot < contextsUsed; ++slot) {
-    if (contexts[slot].pen == pen) return true;
+  for (Slot slot = 0; slot < objects.contextsUsed; ++slot) {
+    if (objects.contexts[slot].pen == pen) return true;
   }
   return false;
 }
@@ -135,11 +141,12 @@ int ReleaseDC(HWND hwnd, HDC dc);
 // styles or widths, or when the pen table is full.
 inline HPEN CreatePen(int style, int width, COLORREF color) {
   using namespace gdi;
-  if (style != PS_SOLID || static_cast<unsigned>(width) > 1 || pensTaken == pensFreed) {
+  if (style != PS_SOLID || static_cast<unsigned>(width) > 1 ||
+      objects.pensTaken == objects.pensFreed) {
     return nullptr;
   }
-  const Handle handle = freePens[pensTaken++ % kPenSlots];
-  Pen& pen = pens[slotBits(handle)];
+  const Handle handle = objects.freePens[objects.pensTaken++ % kPenSlots];
+  Pen& pen = objects.pens[slotBits(handle)];
   pen.handle = handle;
   pen.pixel = pixelOf(color);
   return reinterpret_cast<HPEN>(pen.handle);
@@ -150,7 +157,7 @@ inline HPEN CreatePen(int style, int width, COLORREF color) {
 inline HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   using namespace gdi;
   Context* context = contextOf(dc);
-  const Slot slot = slotOf(object, pens);
+  const Slot slot = slotOf(object, objects.pens);
   if (context == nullptr || slot < 0) return nullptr;
   const Handle previous = context->pen;
   context->pen = reinterpret_cast<Handle>(object);
@@ -179,7 +186,7 @@ inline BOOL LineTo(HDC dc, int x, int y) {
   Context* context = contextOf(dc);
   if (context == nullptr) return FALSE;
   const Slot pen = slotBits(context->pen);
-  const Pixel pixel = pen == kStockDcPen ? context->dcPen : pens[pen].pixel;
+  const Pixel pixel = pen == kStockDcPen ? context->dcPen : objects.pens[pen].pixel;
   const std::int64_t x0 = context->x, y0 = context->y;
   const auto dx = static_cast<std::uint64_t>(x - x0 + 1),
              dy = static_cast<std::uint64_t>(y - y0 + 1);
@@ -198,7 +205,8 @@ inline BOOL LineTo(HDC dc, int x, int y) {
 // The stock objects; only DC_PEN, the pen of each context's own colour,
 // exists here. NULL for any other.
 inline HGDIOBJ GetStockObject(int object) {
-  return object == DC_PEN ? reinterpret_cast<HGDIOBJ>(gdi::pens[gdi::kStockDcPen].handle) : nullptr;
+  return object == DC_PEN ? reinterpret_cast<HGDIOBJ>(gdi::objects.pens[gdi::kStockDcPen].handle)
+                          : nullptr;
 }
 
 // Sets the colour DC_PEN draws in within dc (black in a new context) and
@@ -215,11 +223,11 @@ inline COLORREF SetDCPenColor(HDC dc, COLORREF color) {
 // for a handle that is not a live object; stock objects are left alone.
 inline BOOL DeleteObject(HGDIOBJ object) {
   using namespace gdi;
-  const Slot slot = slotOf(object, pens);
+  const Slot slot = slotOf(object, objects.pens);
   if (slot < 0) return FALSE;
   if (slot <= kStockDcPen) return TRUE;
   if (isSelected(reinterpret_cast<Handle>(object))) return FALSE;
-  pens[slot].handle = 0;
-  freePens[pensFreed++ % kPenSlots] = nextHandle(reinterpret_cast<Handle>(object));
+  objects.pens[slot].handle = 0;
+  objects.freePens[objects.pensFreed++ % kPenSlots] = nextHandle(reinterpret_cast<Handle>(object));
   return TRUE;
 }
