@@ -2,16 +2,20 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace gdi {
 
-// At first every slot but the stock pens' is free, set before any code runs.
+// At first every pen slot but the stock pens' is free, and every slot gives out
+// its first handle; all set before any code runs.
 constinit Objects objects = [] {
   Objects o{};
-  o.pens[kStockBlackPen].handle = handleBits(kPenTag, kStockBlackPen, 0);
-  o.pens[kStockDcPen].handle = handleBits(kPenTag, kStockDcPen, 0);
+  o.pens[kStockBlackPen].handle = firstHandle(kPenTag, kStockBlackPen);
+  o.pens[kStockDcPen].handle = firstHandle(kPenTag, kStockDcPen);
   for (Slot slot = kStockDcPen + 1; slot < kPenSlots; ++slot)
-    o.freePens[slot - kStockDcPen - 1] = handleBits(kPenTag, slot, 0);
+    o.freePens[slot - kStockDcPen - 1] = firstHandle(kPenTag, slot);
+  for (Slot slot = 0; slot < std::ssize(o.contexts); ++slot)
+    o.contexts[slot].next = firstHandle(kContextTag, slot);
   o.pensFreed = kPenSlots - kStockDcPen - 1;
   return o;
 }();
@@ -49,7 +53,7 @@ HDC GetDC(HWND hwnd) {
     if (context.handle == 0) {
       const Slot slot = &context - objects.contexts;
       objects.contextsUsed = std::max(objects.contextsUsed, slot + 1);
-      context.handle = handleBits(kContextTag, slot, context.generation);
+      context.handle = context.next;
       context.window = hwnd;
       context.pen = objects.pens[kStockBlackPen].handle;
       context.dcPen = 0;
@@ -63,9 +67,9 @@ HDC GetDC(HWND hwnd) {
 int ReleaseDC(HWND hwnd, HDC dc) {
   Context* context = contextOf(dc);
   if (context == nullptr || context->window != hwnd) return 0;
+  context->next = nextHandle(context->handle);
   context->handle = 0;
   context->pen = 0;
-  ++context->generation;
   if (hwnd->present != nullptr) hwnd->present(hwnd);
   return 1;
 }

@@ -39,8 +39,9 @@ constexpr Slot kPenSlots = 1 << kSlotBits;
 constexpr Slot kStockBlackPen = 0;
 constexpr Slot kStockDcPen = 1;  // draws in its context's colour
 
-constexpr Handle handleBits(Handle tag, Slot slot, Handle generation) {
-  return generation << kGenerationShift | tag | static_cast<Handle>(slot);
+// The first handle a slot gives out: generation 0.
+constexpr Handle firstHandle(Handle tag, Slot slot) {
+  return tag | static_cast<Handle>(slot);
 }
 
 constexpr Slot slotBits(Handle handle) {
@@ -60,7 +61,7 @@ struct Pen {
 
 struct Context {
   Handle handle;  // 0 while the context is free
-  std::uint16_t generation;
+  Handle next;    // the handle it gives out next
   HWND window;
   Handle pen;         // 0 while the context is free
   Pixel dcPen;        // the colour of DC_PEN here
