@@ -26,9 +26,11 @@ right() {
   if ((depth >= 24)); then shows 554 554; else seen="a grey shows as two colours, or darker as lighter" && ordered; fi
 }
 until_within 15 right || fail "the picture is wrong: $seen"
-# The lower right part exposed again is drawn from the right rows and columns.
-bounded 15 "$x_probe" expose "$window" 300 400 254 154
-until_within 15 right || fail "wrong once the lower right part was exposed again: $seen"
+# Parts exposed again are drawn from the right rows and columns, up to the edges.
+for area in "300 400 254 154" "0 0 554 1"; do
+  bounded 15 "$x_probe" expose "$window" $area
+  until_within 15 right || fail "wrong once $area was exposed again: $seen"
+done
 [ "$(client_size)" = "554 554" ] || fail "client area $(client_size)"
 timeout 5 xwininfo -id "$window" | grep -q 'Border width: 0' || fail "a border around the window"
 
