@@ -40,11 +40,10 @@ for expected in "WM_NAME(STRING) = $name" "_NET_WM_NAME(UTF8_STRING) = $name" \
   'WM_CLASS(STRING) = "WindowsApp", "WindowsApp"' "_NET_WM_PID(CARDINAL) = $pid" \
   'Initial state is Normal State.' 'Client accepts input or input focus: True' 'size: 554 by 554' \
   "WM_COMMAND(STRING) = { \"$program\", \"\", \" \", \"--help\"" \
-  'WM_PROTOCOLS(ATOM): protocols  WM_DELETE_WINDOW' \
-  'Icon (16 x 16):' 'Icon (32 x 32):' 'Icon (48 x 48):'; do
+  'WM_PROTOCOLS(ATOM): protocols  WM_DELETE_WINDOW' 'Icon (32 x 32):' 'Icon (48 x 48):'; do
   grep -qF -- "$expected" <<<"$props" || fail "no $expected"
 done
-awk '/16 x 16/ {n = 16; next} n-- > 0 && NF {s = 1} END {exit !s}' <<<"$props" || fail "an empty icon"
+awk '/Icon \(16 x 16\)/ {n = 16; next} n-- > 0 && NF {s = 1} END {exit !s}' <<<"$props" || fail "an empty icon"
 
 stays_idle "$pid"
 
