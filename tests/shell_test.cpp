@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -38,9 +39,7 @@ const Backend fakeBackend = {"fake",
                              [](bool wait, std::string& error) {
                                const bool stuck = wait && fake.events.empty();
                                if (stuck) error = "nothing to wait for";
-                               const auto events = std::move(fake.events);
-                               fake.events.clear();
-                               for (const auto& event : events)
+                               for (const auto& event : std::exchange(fake.events, {}))
                                  event();
                                return !stuck;
                              },

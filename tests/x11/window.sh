@@ -3,7 +3,8 @@
 # picture, exact wherever the visual has 8 bits a channel or more, and on fewer
 # each grey of it one colour, darker for darker, also after part of the window
 # is exposed again; its properties, idle CPU, frame extents that change after
-# it is shown or never come, and closing. Odd arguments change nothing.
+# it is shown or never come, a size the user gives outlasting them, and
+# closing. Odd arguments change nothing.
 . "$(dirname "$0")/common.sh"
 start_x "$@"
 start_program "" " " --help -x "a b" "$(printf '%b' "$(printf '\\%03o' $(seq 255))")" $(seq -f 'arg%g' 500)
@@ -40,9 +41,10 @@ for expected in "WM_NAME(STRING) = $name" "_NET_WM_NAME(UTF8_STRING) = $name" \
   'WM_CLASS(STRING) = "WindowsApp", "WindowsApp"' "_NET_WM_PID(CARDINAL) = $pid" \
   'Initial state is Normal State.' 'Client accepts input or input focus: True' 'size: 554 by 554' \
   "WM_COMMAND(STRING) = { \"$program\", \"\", \" \", \"--help\"" \
-  'WM_PROTOCOLS(ATOM): protocols  WM_DELETE_WINDOW' 'Icon (32 x 32):' 'Icon (48 x 48):'; do
+  'Icon (32 x 32):' 'Icon (48 x 48):'; do
   grep -qF -- "$expected" <<<"$props" || fail "no $expected"
 done
+grep -qx 'WM_PROTOCOLS(ATOM): protocols  WM_DELETE_WINDOW' <<<"$props" || fail "protocols wrong"
 awk '/Icon \(16 x 16\)/ {n = 16; next} n-- > 0 && NF {s = 1} END {exit !s}' <<<"$props" || fail "an empty icon"
 
 stays_idle "$pid"
@@ -55,6 +57,13 @@ for extents in "-set _NET_FRAME_EXTENTS 4,6,30,2:544 522" "-remove _NET_FRAME_EX
   until_within 15 eval '[ "$(client_size)" = "${extents#*:}" ]' ||
     fail "$extents: client area $(client_size), not ${extents#*:}"
 done
+# A size the user gives outlasts a later frame: checked once what was exposed
+# after the frame changed is drawn, where the screen shows the picture exactly.
+bounded 15 xdotool windowsize --sync "$window" 300 200
+bounded 15 xprop -id "$window" -f _NET_FRAME_EXTENTS 32c -set _NET_FRAME_EXTENTS 4,6,30,2
+bounded 15 "$x_probe" expose "$window" 0 0 1 1
+{ ((depth < 24)) || until_within 15 shows 1 1; } && [ "$(client_size)" = "300 200" ] ||
+  fail "the user's size became $(client_size) ($seen)"
 
 bounded 15 "$x_probe" close "$window"
 exits_with 0 10
