@@ -72,18 +72,28 @@ exits_with 0 10
 # A manager that says it answers the request for the frame's extents: when
 # it went away, its window with it, the window is shown without asking; when
 # it is there (the root window, naming itself), the server dies while the
-# program waits for the answer.
-start_x
-bounded 15 xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED _NET_REQUEST_FRAME_EXTENTS
-bounded 15 xprop -root -f _NET_SUPPORTING_WM_CHECK 32c -set _NET_SUPPORTING_WM_CHECK 0x1fffffff
-coproc probe { "$x_probe" frames 2>/dev/null; }
-next() { read -rt 15 line <&"${probe[0]}" && [[ $line == $1* ]]; }
-next ready || fail "x_probe frames did not start"
+# program waits for the answer, or the answer comes (x_probe's), and the
+# window is shown at its final size, the frame's share taken off.
+# manager gone|there [L R T B]: a server with such a manager, and x_probe.
+manager() {
+  start_x
+  local root && root=$(timeout 5 xwininfo -root | awk '/Window id/ {print $4}')
+  bounded 15 xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED _NET_REQUEST_FRAME_EXTENTS
+  bounded 15 xprop -root -f _NET_SUPPORTING_WM_CHECK 32c -set _NET_SUPPORTING_WM_CHECK \
+    "$([ "$1" = there ] && echo "$root" || echo 0x1fffffff)"
+  coproc probe { "$x_probe" frames "${@:2}" 2>/dev/null; }
+  next ready || fail "x_probe frames did not start"
+}
+next() { read -rt 15 line <&"${probe[0]}" && [[ $line == $1 ]]; }
+manager gone
 "$program" 2>/dev/null &  # ends with the server
-next create && next map || fail "asked a manager that went away: $line"
-bounded 15 xprop -root -f _NET_SUPPORTING_WM_CHECK 32c -set _NET_SUPPORTING_WM_CHECK \
-  "$(timeout 5 xwininfo -root | awk '/Window id/ {print $4}')"
+next create && next 'map *' || fail "asked a manager that went away: $line"
+manager there
 fails_with "could not create the window: lost the connection to X display '$DISPLAY'" 'next create'
+manager there 4 6 30 2
+"$program" 2>/dev/null &
+next create && next request && next 'size * 544 522' && next 'map *' ||
+  fail "not shown at its final size: $line"
 # At a random moment of the start and the paint.
 echo "seed ${seed:=${2:-$RANDOM}}"
 RANDOM=$seed

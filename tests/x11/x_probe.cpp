@@ -2,11 +2,14 @@
 //   x_probe close WINDOW  asks the window to close, as a window manager does
 //   x_probe expose WINDOW X Y W H
 //                         clears that part of the window, which exposes it
-//   x_probe frames        prints "ready", then until killed "size ID W H" for
+//   x_probe frames [L R T B]
+//                         prints "ready", then until killed "size ID W H" for
 //                         every size a top-level window takes, border
 //                         included, "map ID" when one is mapped, "create"
 //                         when one is made, and "request" when a window asks
-//                         a manager for something
+//                         a manager for something; given frame extents, it
+//                         answers a request for them as a manager does
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <cstdio>
@@ -28,6 +31,11 @@ int main(int argc, char** argv) {
     XClearArea(display, std::strtoul(argv[2], nullptr, 0), std::atoi(argv[3]), std::atoi(argv[4]),
                std::atoi(argv[5]), std::atoi(argv[6]), True);
   } else if (std::string(argv[1]) == "frames") {
+    long frame[4] = {};
+    for (int i = 0; i < 4 && argc == 6; ++i)
+      frame[i] = std::atol(argv[2 + i]);
+    const Atom request = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     XSync(display, False);
     std::printf("ready\n");
@@ -37,6 +45,10 @@ int main(int argc, char** argv) {
       if (event.type == MapNotify) std::printf("map 0x%lx\n", event.xmap.window);
       if (event.type == CreateNotify || event.type == ClientMessage)
         std::printf(event.type == CreateNotify ? "create\n" : "request\n");
+      if (event.type == ClientMessage && argc == 6 && event.xclient.format == 32 &&
+          event.xclient.message_type == request)
+        XChangeProperty(display, event.xclient.window, extents, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(frame), 4);
       if (event.type != ConfigureNotify) continue;
       const XConfigureEvent& c = event.xconfigure;
       std::printf("size 0x%lx %d %d\n", c.window, c.width + 2 * c.border_width,
