@@ -44,7 +44,7 @@ for expected in "WM_NAME(STRING) = $name" "_NET_WM_NAME(UTF8_STRING) = $name" \
   'Icon (32 x 32):' 'Icon (48 x 48):'; do
   grep -qF -- "$expected" <<<"$props" || fail "no $expected"
 done
-grep -qx 'WM_PROTOCOLS(ATOM): protocols  WM_DELETE_WINDOW' <<<"$props" || fail "protocols wrong"
+grep -qx 'WM_PROTOCOLS(ATOM): protocols  WM_DELETE_WINDOW' <<<"$props" || fail "WM_PROTOCOLS is not WM_DELETE_WINDOW alone"
 awk '/Icon \(16 x 16\)/ {n = 16; next} n-- > 0 && NF {s = 1} END {exit !s}' <<<"$props" || fail "an empty icon"
 
 stays_idle "$pid"
