@@ -32,7 +32,7 @@ bool operator==(const RECT& a, const RECT& b) {
 }
 
 TEST(DrawFractal, ExactClippedAndDamagingOnlyWhatChanged) {
-  for (const int size : {kGridSize, 300, 600}) {
+  for (const int size : {kGridSize, 301, 600}) {
     HWND__ window = makeOffscreenWindow(size, size + 50, kUntouched);
     DrawFractal(&window);
     expectPicture(window);
@@ -71,6 +71,8 @@ TEST(Lines, EndPointLeftOutAndClipped) {
     MoveToEx(dc, p.x, p.y, nullptr);
     LineTo(dc, p.x + 1, p.y + 1);
   }
+  MoveToEx(dc, 3, 5, nullptr);
+  LineTo(dc, 9, 5);  // long along one axis alone
   ReleaseDC(&window, dc);
   std::string drawn;
   for (int i = 0; i < 36; ++i)
@@ -81,7 +83,7 @@ TEST(Lines, EndPointLeftOutAndClipped) {
             ".#..#."
             ".#...."
             "..#..."
-            "......");
+            "...###");
   addDamage(&window, {-5, 3, 3000, 100});  // what the screen lost, clipped
   EXPECT_TRUE(takeDamage(&window) == (RECT{0, 0, 6, 6}));
 }
