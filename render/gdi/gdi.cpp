@@ -1,7 +1,6 @@
 #include "render/gdi/gdi.h"
 
 #include <algorithm>
-#include <array>
 #include <iterator>
 
 namespace gdi {

@@ -77,10 +77,10 @@ exits_with 0 10
 # manager gone|there [L R T B]: a server with such a manager, and x_probe.
 manager() {
   start_x
-  local root && root=$(timeout 5 xwininfo -root | awk '/Window id/ {print $4}')
+  local check=0x1fffffff
+  [ "$1" = gone ] || check=$(timeout 5 xwininfo -root | awk '/Window id/ {print $4}')
   bounded 15 xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED _NET_REQUEST_FRAME_EXTENTS
-  bounded 15 xprop -root -f _NET_SUPPORTING_WM_CHECK 32c -set _NET_SUPPORTING_WM_CHECK \
-    "$([ "$1" = there ] && echo "$root" || echo 0x1fffffff)"
+  bounded 15 xprop -root -f _NET_SUPPORTING_WM_CHECK 32c -set _NET_SUPPORTING_WM_CHECK "$check"
   coproc probe { "$x_probe" frames "${@:2}" 2>/dev/null; }
   next ready || fail "x_probe frames did not start"
 }
