@@ -57,7 +57,8 @@ if [ -z "$csd" ]; then
   protocol -v scale=1 -v chosen=554x554 -v count=1 || exit 1
   # The height alone grows twice, to a square and past it, then the width
   # alone (a buffer or a size kept for having one side right would be
-  # overrun); the buffers of the old sizes go, and no file stays open.
+  # overrun); the buffers of the old sizes go, memory and all, and no file
+  # stays open.
   # sway may drop a resize while it still floats the window: asked again
   # until its tree has the size.
   resize() {
@@ -73,6 +74,9 @@ if [ -z "$csd" ]; then
   done
   [ "$(ls "/proc/$app/fd" | wc -l)" -eq "$files" ] || fail "$files open files before, then: \
 $(ls -l "/proc/$app/fd")"
+  buffers() { grep -c memfd:mandelbrot-buffer "/proc/$app/maps"; }
+  few_buffers() { [ "$(buffers)" -le 2 ]; }
+  until_within 5 few_buffers || fail "the memory of $(buffers) buffers still mapped"
   swaymsg -q "[pid=$app] floating disable" || fail "no tiling"
 
   # A scale change at run time; the window moving to an output plugged in
