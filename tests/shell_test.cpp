@@ -11,6 +11,7 @@
 #include "render/gdi/window_surface.h"
 #include "shell/main_window.h"
 #include "shell/windowing/backend.h"
+#include "shell/windowing/wayland_buffer.h"
 #include "tests/reference_picture.h"
 
 namespace {
@@ -108,6 +109,19 @@ TEST(Shell, PaintsWhenShownAndPerExposureAndExitsWithZeroWhenClosed) {
   EXPECT_EQ(WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT), 0);
   EXPECT_TRUE(fake.shown);
   EXPECT_TRUE(fake.presents == 2 && exact == 2 && fake.destroyed == 1);
+}
+
+// A Wayland buffer holds each pixel as a scale x scale block, opaque, and the
+// background wherever the content is larger than the pixels stored (a window
+// past the stored limit): never what a reused buffer held before.
+TEST(WaylandBuffer, ScaledBlocksAndTheBackgroundBeyondTheStoredPixels) {
+  HWND__ window = makeOffscreenWindow(2, 1, RGB(1, 2, 3));
+  window.pixels = {0x0A0B0C, 0x0D0E0F};
+  std::vector<std::uint32_t> out(3 * 2 * 2 * 2, 0x12345678);  // 3 x 2 at scale 2
+  copyScaled(window, 3, 2, 2, out.data());
+  const std::uint32_t a = 0xFF0A0B0C, b = 0xFF0D0E0F, g = 0xFF010203;
+  EXPECT_EQ(out, (std::vector<std::uint32_t>{a, a, b, b, g, g, a, a, b, b, g, g,  //
+                                             g, g, g, g, g, g, g, g, g, g, g, g}));
 }
 
 }  // namespace
