@@ -74,9 +74,8 @@ if [ -z "$csd" ]; then
   done
   [ "$(ls "/proc/$app/fd" | wc -l)" -eq "$files" ] || fail "$files open files before, then: \
 $(ls -l "/proc/$app/fd")"
-  buffers() { grep -c memfd:mandelbrot-buffer "/proc/$app/maps"; }
-  few_buffers() { [ "$(buffers)" -le 2 ]; }
-  until_within 5 few_buffers || fail "the memory of $(buffers) buffers still mapped"
+  few_buffers() { mapped=$(grep -c memfd:mandelbrot-buffer "/proc/$app/maps"); ((mapped <= 2)); }
+  until_within 5 few_buffers || fail "the memory of $mapped buffers still mapped"
   swaymsg -q "[pid=$app] floating disable" || fail "no tiling"
 
   # A scale change at run time; the window moving to an output plugged in
